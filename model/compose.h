@@ -1,0 +1,36 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "model/random.h"
+#include "model/star_table.h"
+
+namespace selvane {
+
+// The seven parameter texts as the user typed them.
+struct FieldTexts {
+    std::string recordingSpeed = "5";
+    std::string lightSpeed = "30";
+    std::string speedDistribution = "0.5";
+    std::string scale = "250";
+    std::string numberOfStar = "128";
+    std::string sizeOfStar = "20";
+    std::string maxSpeed = "0.4";
+};
+
+// "%lg" rules: leading white space skipped, the number ends where the text stops
+// being one, no number gives 0.
+double readRealField(const std::string& text);
+// "%d" rules; values beyond 32 bits saturate rather than overflow.
+int32_t readIntegerField(const std::string& text);
+
+// After this many rejected candidates in a row for one star, placement stops and the
+// galaxy keeps the stars placed so far.
+constexpr int kMaxPlacementAttempts = 10000;
+
+// Reads the fields into the parameters, seeds the generator and builds a new galaxy.
+// Returns false (table and parameters untouched) when the arrays cannot be allocated.
+bool composeGalaxy(const FieldTexts& fields, uint32_t elapsedMilliseconds, Random& random,
+                   StarTable& table, SimulationParameters& params);
+
+}  // namespace selvane

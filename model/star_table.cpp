@@ -1,0 +1,27 @@
+#include "model/star_table.h"
+
+#include <cstddef>
+#include <new>
+#include <stdexcept>
+
+namespace selvane {
+
+bool reallocateStars(StarTable& table, int32_t count) {
+    if (count < 0) return false;
+    try {
+        StarTable fresh;
+        for (auto* array : {&fresh.displayX, &fresh.displayY, &fresh.displayZ, &fresh.posX, &fresh.posY,
+                            &fresh.posZ, &fresh.velX, &fresh.velY, &fresh.velZ, &fresh.mass})
+            array->assign(static_cast<size_t>(count), 0.0);
+        fresh.starCount = count;
+        fresh.present = true;
+        table = std::move(fresh);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
+    }
+}
+
+}  // namespace selvane

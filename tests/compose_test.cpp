@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "model/compose.h"
+
+namespace selvane {
+namespace {
+
+TEST(FieldReading, FollowsScanfRules) {
+    EXPECT_EQ(readRealField("12abc"), 12.0);
+    EXPECT_EQ(readRealField("1e3"), 1000.0);
+    EXPECT_EQ(readRealField("  0.4"), 0.4);
+    EXPECT_EQ(readRealField("abc"), 0.0);
+    EXPECT_EQ(readRealField(""), 0.0);
+    EXPECT_EQ(readIntegerField("12.7"), 12);
+    EXPECT_EQ(readIntegerField("abc"), 0);
+    EXPECT_EQ(readIntegerField(" -3x"), -3);
+    EXPECT_EQ(readIntegerField("99999999999"), INT32_MAX);
+    EXPECT_EQ(readIntegerField("-99999999999"), INT32_MIN);
+}
+
+TEST(Generator, KnownSequences) {
+    Random random;
+    random.seedRandom(0);
+    EXPECT_EQ(random.nextRandom15(), 346);
+    EXPECT_EQ(random.nextRandom15(), 130);
+    EXPECT_EQ(random.nextRandom15(), 10982);
+    EXPECT_EQ(random.nextRandom15(), 1090);
+
+    random.seedRandom(0);
+    const double u = random.uniformRandom();
+    EXPECT_NEAR(u, 0.0332744, 1e-7);
+    EXPECT_EQ(u, (((346.0 / 32768 + 130) / 32768 + 10982) / 32768 + 1090) / 32768);
+
+    // The discarded draw after seed 1 is 346: the next draw equals seed 0's second.
+    Random a, b;
+    a.seedRandom(1);
+    b.seedRandom(0);
+    b.nextRandom15();
+    EXPECT_EQ(a.state(), b.state());
+    // Only the low 16 bits of the clock seed the generator.
+    a.seedRandom(65536 + 7);
+    b.seedRandom(7);
+    EXPECT_EQ(a.state(), b.state());
+}
+
+struct Composed {
+    StarTable table;
+    SimulationParameters params;
+    bool ok = false;
+};
+
+Composed compose(const FieldTexts& fields, uint32_t seed = 1234) {
+    Composed c;
+    Random random;
+    c.ok = composeGalaxy(fields, seed, random, c.table, c.params);
+    return c;
+}
+
+TEST(Compose, DefaultGalaxyHasItsShape) {
+    const Composed c = compose(FieldTexts{});
+    ASSERT_TRUE(c.ok);
+    const StarTable& t = c.table;
+    ASSERT_EQ(t.starCount, 128);
+    EXPECT_EQ(c.params.recordingSpeed, 5);
+    EXPECT_EQ(c.params.lightSpeed, 30);
+    EXPECT_EQ(c.params.starSize, 20);
+    double mx = 0, my = 0, mz = 0, mvx = 0, mvy = 0;
+    for (int i = 0; i < t.starCount; ++i) {
+        for (int j = i + 1; j < t.starCount; ++j) {
+            const double dx = t.posX[i] - t.posX[j], dy = t.posY[i] - t.posY[j], dz = t.posZ[i] - t.posZ[j];
+            EXPECT_GT(dx * dx + dy * dy + dz * dz, 400.0);
+        }
+        EXPECT_EQ(t.displayX[i], t.posX[i]);
+        EXPECT_EQ(t.displayZ[i], t.posZ[i]);
+        EXPECT_EQ(t.velZ[i], 0.0);
+        EXPECT_GE(t.mass[i], 0.0);
+        EXPECT_LE(t.mass[i], 1.0);
+        mx += t.posX[i]; my += t.posY[i]; mz += t.posZ[i];
+        mvx += t.velX[i]; mvy += t.velY[i];
+    }
+    EXPECT_NEAR(mx / 128, 0, 1e-12);
+    EXPECT_NEAR(my / 128, 0, 1e-12);
+    EXPECT_NEAR(mz / 128, 0, 1e-12);
+    EXPECT_NEAR(mvx / 128, 0, 1e-15);
+    EXPECT_NEAR(mvy / 128, 0, 1e-15);
+    // Centring moves the slab by at most its own half-width, so every star stays in the doubled box.
+    for (int i = 0; i < t.starCount; ++i) {
+        EXPECT_LE(std::fabs(t.posX[i]), 250.0);
+        EXPECT_LE(std::fabs(t.posZ[i]), 50.0);
+    }
+}
+
+TEST(Compose, SameSeedSameGalaxyOtherSeedOther) {
+    const Composed a = compose(FieldTexts{}, 42), b = compose(FieldTexts{}, 42 + 65536), c = compose(FieldTexts{}, 43);
+    EXPECT_EQ(a.table.posX, b.table.posX);
+    EXPECT_EQ(a.table.velY, b.table.velY);
+    EXPECT_EQ(a.table.mass, b.table.mass);
+    EXPECT_NE(a.table.posX, c.table.posX);
+}
+
+TEST(Compose, FirstStarFollowsTheDrawOrder) {
+    // One star: its candidate is the first three uniforms, then it is centred to the origin.
+    FieldTexts fields;
+    fields.numberOfStar = "2";
+    const Composed c = compose(fields, 0);
+    Random r;
+    r.seedRandom(0);
+    const double x0 = (r.uniformRandom() - 0.5) * 250;
+    r.uniformRandom();  // y
+    r.uniformRandom();  // z
+    const double x1 = (r.uniformRandom() - 0.5) * 250;
+    ASSERT_EQ(c.table.starCount, 2);
+    EXPECT_EQ(c.table.posX[0], x0 - (x0 + x1) / 2);
+    EXPECT_EQ(c.table.posX[0], -c.table.posX[1]);
+}
+
+TEST(Compose, SpeedDistributionZeroGivesMaxSpeedBeforeCentring) {
+    FieldTexts fields;
+    fields.speedDistribution = "0";
+    const Composed c = compose(fields);
+    // With equal speeds the centring shift is the same for every star; undo it and check |v|.
+    double mvx = 0, mvy = 0;
+    const StarTable& t = c.table;
+    std::vector<double> raw(t.starCount);
+    for (int i = 0; i < t.starCount; ++i) {
+        const double r = std::hypot(t.posX[i], t.posY[i]);
+        mvx += -0.4 * t.posY[i] / r;
+        mvy += 0.4 * t.posX[i] / r;
+    }
+    mvx /= t.starCount;
+    mvy /= t.starCount;
+    for (int i = 0; i < t.starCount; ++i)
+        EXPECT_NEAR(std::hypot(t.velX[i] + mvx, t.velY[i] + mvy), 0.4, 1e-12);
+}
+
+TEST(Compose, CountsFromTheField) {
+    FieldTexts fields;
+    fields.numberOfStar = "12.7";
+    EXPECT_EQ(compose(fields).table.starCount, 12);
+    for (const char* text : {"0", "abc", "-5"}) {
+        fields.numberOfStar = text;
+        const Composed c = compose(fields);
+        EXPECT_TRUE(c.table.present) << text;
+        EXPECT_EQ(c.table.starCount, 0) << text;
+        EXPECT_TRUE(c.table.mass.empty()) << text;
+    }
+}
+
+TEST(Compose, SingleStarRestsAtTheOrigin) {
+    FieldTexts fields;
+    fields.numberOfStar = "1";
+    const Composed c = compose(fields);
+    ASSERT_EQ(c.table.starCount, 1);
+    EXPECT_EQ(c.table.posX[0], 0.0);
+    EXPECT_EQ(c.table.velX[0], 0.0);
+    EXPECT_EQ(c.table.velY[0], 0.0);
+    EXPECT_FALSE(std::isnan(c.table.velX[0]));
+}
+
+TEST(Compose, ImpossiblePlacementStopsWithTheStarsPlaced) {
+    FieldTexts fields;
+    fields.scale = "0";
+    const Composed c = compose(fields);
+    EXPECT_EQ(c.table.starCount, 1);
+    EXPECT_EQ(c.table.velX.size(), 1u);
+    EXPECT_EQ(c.table.mass.size(), 1u);
+
+    fields.scale = "100";
+    fields.sizeOfStar = "60";  // only a few stars fit at this distance
+    const Composed d = compose(fields);
+    EXPECT_GT(d.table.starCount, 0);
+    EXPECT_LT(d.table.starCount, 128);
+    EXPECT_EQ(static_cast<int>(d.table.posY.size()), d.table.starCount);
+}
+
+TEST(Compose, SizeOfStarZeroStillPlacesAll) {
+    FieldTexts fields;
+    fields.sizeOfStar = "0";
+    EXPECT_EQ(compose(fields).table.starCount, 128);
+}
+
+}  // namespace
+}  // namespace selvane
