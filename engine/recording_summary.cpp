@@ -1,0 +1,45 @@
+#include "engine/recording_summary.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace selvane {
+
+RecordingSummary inspectRecording(const std::string& path) {
+    RecordingSummary summary;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return summary;
+    unsigned char header[8] = {};
+    const size_t got = std::fread(header, 1, sizeof header, file);
+    int64_t size = 0;
+    char buffer[1 << 16];
+    std::rewind(file);
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) size += static_cast<int64_t>(n);
+    summary.readable = !std::ferror(file);
+    std::fclose(file);
+    if (!summary.readable) return summary;
+    if (got < sizeof header) return summary;  // too short to hold a header: no stars, no frames
+
+    auto int32At = [&](int offset) {
+        const uint32_t bits = uint32_t(header[offset]) | uint32_t(header[offset + 1]) << 8 |
+                              uint32_t(header[offset + 2]) << 16 | uint32_t(header[offset + 3]) << 24;
+        int32_t value;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    };
+    summary.starCount = int32At(0);
+    summary.headerFrames = int32At(4);
+    const int64_t frameBytes = 24 * static_cast<int64_t>(summary.starCount);
+    const int64_t body = size - 8;
+    if (summary.starCount > 0) {
+        summary.framesInFile = body / frameBytes;
+        summary.consistent = summary.headerFrames == summary.framesInFile && body % frameBytes == 0;
+    } else {
+        // Empty frames take no bytes, so any count is as good as the file can tell.
+        summary.consistent = summary.starCount == 0 && summary.headerFrames >= 0 && body == 0;
+        summary.framesInFile = summary.consistent ? summary.headerFrames : 0;
+    }
+    return summary;
+}
+
+}  // namespace selvane
