@@ -2,7 +2,7 @@
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: run test deps native win64 win32 test-native test-win64 clean
+.PHONY: run test deps native win64 win32 fuzz test-native test-win64 test-fuzz clean
 
 deps:
 	@tools/install-deps
@@ -19,13 +19,22 @@ win32: deps
 	cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
 	cmake --build build/win32 -j $(JOBS)
 
+# The file readers under libFuzzer with the sanitizers; clang builds it, core and all.
+fuzz: deps
+	cmake -S . -B build/fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DSELVANE_FUZZ=ON \
+	  -DSELVANE_SANITIZE=ON
+	cmake --build build/fuzz -j $(JOBS) --target star_data_fuzz frame_file_fuzz
+
+test-fuzz: fuzz
+	cd build/fuzz && ctest --output-on-failure -L fuzz
+
 test-native: native
 	cd build/native && ctest --output-on-failure
 
 test-win64: win64
 	tools/with-wine build/win64 sh -c 'cd build/win64 && ctest --output-on-failure'
 
-test: win32 test-native test-win64
+test: win32 test-native test-fuzz test-win64
 
 run: win64
 	@if [ -f build/win64/Selvane.exe ]; then \

@@ -1,0 +1,214 @@
+#include "engine/frame_file.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <stdexcept>
+#include <utility>
+
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
+#error "frames are stored as host doubles and must be little-endian"
+#endif
+
+namespace selvane {
+
+static_assert(sizeof(double) == 8 && std::numeric_limits<double>::is_iec559, "frames hold IEEE doubles");
+
+namespace {
+
+constexpr int64_t kBytesPerStar = 3 * static_cast<int64_t>(sizeof(double));
+
+// 64-bit positioning: a foreign file may be larger than a long can address on Windows.
+bool seekTo(std::FILE* file, int64_t offset, int whence = SEEK_SET) {
+#if defined(_WIN32)
+    return _fseeki64(file, offset, whence) == 0;
+#else
+    if (offset > std::numeric_limits<off_t>::max()) return false;
+    return fseeko(file, static_cast<off_t>(offset), whence) == 0;
+#endif
+}
+
+int64_t fileLength(std::FILE* file) {
+    if (!seekTo(file, 0, SEEK_END)) return -1;
+#if defined(_WIN32)
+    return _ftelli64(file);
+#else
+    return static_cast<int64_t>(ftello(file));
+#endif
+}
+
+int32_t int32FromBytes(const unsigned char* bytes) {
+    const uint32_t bits = uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
+                          uint32_t(bytes[3]) << 24;
+    int32_t value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+int32_t clampToInt32(int64_t value) {
+    return static_cast<int32_t>(std::min<int64_t>(value, std::numeric_limits<int32_t>::max()));
+}
+
+}  // namespace
+
+FrameFile::FrameFile(std::string path, int64_t byteLimit)
+    : path_(std::move(path)), byteLimit_(std::min(byteLimit, kRecordingByteLimit)) {}
+
+FrameFile::~FrameFile() { closeRecording(); }
+
+void FrameFile::closeRecording() {
+    if (workFile_) std::fclose(workFile_);
+    workFile_ = nullptr;
+}
+
+bool FrameFile::tableFits(const StarTable& table) const {
+    // A table composed anew during a run has another size; its frames do not belong here.
+    if (table.starCount != recordingStars_) return false;
+    const size_t n = static_cast<size_t>(recordingStars_);
+    return table.displayX.size() >= n && table.displayY.size() >= n && table.displayZ.size() >= n;
+}
+
+bool FrameFile::frameOffset(int32_t k, int64_t& offset) const {
+    if (k < 0) return false;
+    const int64_t frameBytes = kBytesPerStar * recordingStars_;
+    if (frameBytes > 0 && k > (std::numeric_limits<int64_t>::max() - kHeaderBytes) / frameBytes - 1)
+        return false;  // beyond any file: the frame's end would not even be representable
+    offset = kHeaderBytes + frameBytes * k;
+    return true;
+}
+
+bool FrameFile::writeHeaderCount(int64_t offset, int32_t value) {
+    const uint32_t bits = static_cast<uint32_t>(value);
+    const unsigned char bytes[4] = {static_cast<unsigned char>(bits), static_cast<unsigned char>(bits >> 8),
+                                    static_cast<unsigned char>(bits >> 16), static_cast<unsigned char>(bits >> 24)};
+    return seekTo(workFile_, offset) && std::fwrite(bytes, 1, sizeof bytes, workFile_) == sizeof bytes;
+}
+
+bool FrameFile::createRecording(const StarTable& table) {
+    closeRecording();
+    fileFrames_ = 0;
+    replayFrames_ = 0;
+    recordingStars_ = std::max<int32_t>(table.starCount, 0);
+    workFile_ = std::fopen(path_.c_str(), "w+b");
+    if (!workFile_) return false;
+    // A new file holds no frames yet, so its header starts at 0 whatever this object
+    // recorded before; the header must always match the frames present.
+    return writeHeaderCount(0, recordingStars_) && writeHeaderCount(4, 0);
+}
+
+void FrameFile::recordFrame(const StarTable& table) {
+    // recordedFrames counts every frame the run offers, also those not written (no file,
+    // star count changed, size limit reached): it is the run's frame clock, while
+    // framesInFile and the header count only frames really in the file.
+    if (recordedFrames_ < std::numeric_limits<int32_t>::max()) ++recordedFrames_;
+    if (workFile_) writeFrame(table, fileFrames_);
+}
+
+bool FrameFile::writeFrame(const StarTable& table, int32_t k) {
+    if (!workFile_ || !tableFits(table)) return false;
+    if (k > fileFrames_) return false;  // would leave unwritten frames before it
+    if (k == fileFrames_ && fileFrames_ == std::numeric_limits<int32_t>::max()) return false;
+    int64_t offset = 0;
+    if (!frameOffset(k, offset)) return false;
+    const int64_t n = recordingStars_;
+    if (offset + kBytesPerStar * n >= byteLimit_) return false;  // the recording stops growing here
+
+    const size_t count = static_cast<size_t>(n);
+    // An empty galaxy's frames take no bytes; only the header counts them.
+    if (count > 0) {
+        const std::vector<double>* planes[3] = {&table.displayX, &table.displayY, &table.displayZ};
+        for (int p = 0; p < 3; ++p) {
+            if (!seekTo(workFile_, offset + p * static_cast<int64_t>(sizeof(double)) * n)) return false;
+            if (std::fwrite(planes[p]->data(), sizeof(double), count, workFile_) != count) return false;
+        }
+    }
+    if (k == fileFrames_) {
+        if (!writeHeaderCount(4, fileFrames_ + 1)) return false;
+        ++fileFrames_;
+    }
+    return true;
+}
+
+bool FrameFile::loadFrame(StarTable& table, int32_t k) {
+    if (!workFile_ || !tableFits(table)) return false;
+    int64_t offset = 0;
+    if (!frameOffset(k, offset)) return false;
+    const int64_t n = recordingStars_;
+    const size_t count = static_cast<size_t>(n);
+    if (count == 0) return true;  // nothing to read, and no buffer to read into
+    try {
+        scratch_.resize(count);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    std::vector<double>* planes[3] = {&table.displayX, &table.displayY, &table.displayZ};
+    bool whole = true;
+    for (int p = 0; p < 3; ++p) {
+        if (!seekTo(workFile_, offset + p * static_cast<int64_t>(sizeof(double)) * n)) return false;
+        const size_t got = std::fread(scratch_.data(), sizeof(double), count, workFile_);
+        std::copy(scratch_.begin(), scratch_.begin() + static_cast<std::ptrdiff_t>(got), planes[p]->begin());
+        whole = whole && got == count;
+    }
+    return whole;
+}
+
+bool FrameFile::openRecording(StarTable& table) {
+    closeRecording();
+    fileFrames_ = 0;
+    replayFrames_ = 0;
+    recordingStars_ = 0;
+    workFile_ = std::fopen(path_.c_str(), "r+b");
+    if (!workFile_) return false;
+
+    unsigned char header[kHeaderBytes] = {};
+    size_t got = 0;
+    if (seekTo(workFile_, 0)) got = std::fread(header, 1, sizeof header, workFile_);
+    const int64_t length = fileLength(workFile_);
+
+    // The header is only believed as far as the file's length backs it.
+    int32_t stars = 0;
+    int64_t frames = 0;
+    if (got == sizeof header && length >= kHeaderBytes) {
+        stars = int32FromBytes(header);
+        const int32_t claimed = int32FromBytes(header + 4);
+        if (stars > 0) {
+            const int64_t held = (length - kHeaderBytes) / (kBytesPerStar * stars);
+            frames = std::min<int64_t>(std::max<int32_t>(claimed, 0), held);
+            // A star count without a single frame's bytes behind it is not trusted with memory.
+            if (held == 0) stars = 0;
+        } else if (stars == 0) {
+            frames = std::max<int32_t>(claimed, 0);  // empty frames take no bytes
+        } else {
+            stars = 0;
+        }
+    }
+
+    const bool resized = stars != table.starCount;
+    if (resized) {
+        if (!reallocateStars(table, stars)) return true;  // table kept; nothing to replay
+    } else {
+        try {
+            std::vector<double> x(static_cast<size_t>(stars)), y(x.size()), z(x.size());
+            table.displayX.swap(x);
+            table.displayY.swap(y);
+            table.displayZ.swap(z);
+        } catch (const std::bad_alloc&) {
+            return true;
+        }
+        table.present = true;
+    }
+    recordingStars_ = stars;
+    replayFrames_ = clampToInt32(frames);
+    fileFrames_ = replayFrames_;
+    if (replayFrames_ > 0) loadFrame(table, 0);
+    if (resized) {
+        // New stars start where the first frame shows them.
+        table.posX = table.displayX;
+        table.posY = table.displayY;
+        table.posZ = table.displayZ;
+    }
+    return true;
+}
+
+}  // namespace selvane

@@ -1,0 +1,48 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "model/star_table.h"
+
+namespace selvane {
+
+// Everything a star data file carries: the galaxy (display copied into pos) and the three
+// parameters stored in its header line.
+struct ParsedStarData {
+    StarTable stars;
+    double starSize = 0;
+    int32_t recordingSpeed = 0;
+    double lightSpeed = 0;
+};
+
+// Shortest "%.{p}g" text (p = 1..17) that reads back to the identical double; infinities
+// and NaN as "+INF", "-INF", "+NAN", "-NAN".
+std::string formatReal(double value);
+
+// Whole file text: header "count,starSize,recordingSpeed,lightSpeed" then one
+// "mass,x,y,z,vx,vy,vz" line per star (display position), every line ending CR LF.
+// Returns an empty string when the table is absent or its arrays disagree with starCount.
+std::string formatStarData(const StarTable& table, const SimulationParameters& params);
+
+// Reads file text (not NUL-terminated) with "%d,%lg,%d,%lg" / "%lg,...,%lg" rules.
+// Any record that does not scan, a negative count, a count the text cannot hold or an
+// integer outside 32 bits rejects the whole text: false, and `out` is left untouched.
+// Text after the last counted star is ignored, as the original reader never looked at it.
+bool parseStarData(const char* data, size_t size, ParsedStarData& out);
+
+// Files larger than this are treated as damaged rather than read into memory.
+constexpr uint64_t kMaxStarDataFileBytes = uint64_t{1} << 30;
+
+// Writes through a temporary file beside `path`, then renames it over the target.
+// Nothing is written (false) when there is no table or starSize is 0 or NaN; on any
+// failure the target is left as it was and the temporary file is removed.
+bool saveStarData(const std::filesystem::path& path, const StarTable& table, const SimulationParameters& params);
+
+// On success replaces the table and sets starSize, recordingSpeed and lightSpeed
+// (galaxyScale, maxSpeed and speedDistribution are kept). On any failure the table and
+// all parameters are left exactly as they were.
+bool loadStarData(const std::filesystem::path& path, StarTable& table, SimulationParameters& params);
+
+}  // namespace selvane
