@@ -1,0 +1,7 @@
+#include "app/application.h"
+
+namespace Quillon::Selvane {
+
+ApplicationRecord application;
+
+}  // namespace Quillon::Selvane
