@@ -11,6 +11,18 @@ struct StateMachine {
     void takePending() { current = pending; }
 };
 
+class EButton;
+
+// A machine that relabels the one button it was bound to.
+struct ButtonMachine : StateMachine {
+    EButton* button = nullptr;
+};
+
+// A machine that owns one window-less timer.
+struct TimerMachine : StateMachine {
+    UINT_PTR timerId = 0;
+};
+
 // A screen's event entry: the gate takes its pending state, then the handler runs.
 template <StateMachine& Gate, void (*Handler)()>
 void gatedEvent() {

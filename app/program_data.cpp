@@ -1,0 +1,9 @@
+#include "app/program_data.h"
+
+namespace Quillon::Selvane {
+
+selvane::StarTable starTable;
+selvane::SimulationParameters simulationParameters;
+selvane::FrameFile workFile;
+
+}  // namespace Quillon::Selvane

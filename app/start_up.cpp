@@ -1,0 +1,43 @@
+#include "app/application.h"
+#include "app/shell.h"
+#include "screens/initialise/initialise_machines.h"
+#include "screens/machine_states.h"
+#include "screens/player/player_machines.h"
+#include "screens/symulator/symulator_machines.h"
+
+namespace Quillon::Selvane {
+
+int runProgram(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showCommand) {
+    application.instance = instance;
+    application.previousInstance = previousInstance;
+    application.commandLine = commandLine;
+    application.showCommand = showCommand;
+    startUp();
+    return runMessageLoop();
+}
+
+// Only the pending states are set: each machine takes them at its next event.
+void startUp() {
+    Symulator::screenGate.pending = GateState::Ready;
+    Symulator::simulationTimer.pending = TimerState::Off;
+    Symulator::runStop.pending = RunStopState::Unbound;
+    Symulator::playPause.pending = PlayPauseState::Unbound;
+    Symulator::playbackTimer.pending = TimerState::Off;
+    Initialise::screenGate.pending = GateState::Ready;
+    Player::screenGate.pending = GateState::Ready;
+    Player::playPause.pending = PlayPauseState::Unbound;
+    Player::playbackTimer.pending = TimerState::Off;
+    openInitialiseScreen();
+}
+
+int runMessageLoop() {
+    MSG message{};
+    // Without a filter window GetMessageA cannot fail, so non-zero always means a message.
+    while (GetMessageA(&message, nullptr, 0, 0) != 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+}  // namespace Quillon::Selvane
