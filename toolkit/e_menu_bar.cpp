@@ -52,11 +52,18 @@ int EMenuBar::onCommand(int) {
     return 1;
 }
 
-bool EMenuBar::joinMenu(EMenuBar* menu) {
+bool EMenuBar::appendTo(EMenuBar* menu, UINT flags) {
+    if (!menu) return false;
     parent = menu;
     ownerWindow = menu->ownerWindow;
     if (!ownerWindow) return false;  // appended when the menu reaches its window
-    ownerWindow->addChild(this);
+    ownerWindow->addChild(this);  // gives commandId
+    // A drop-down appends its menu, a command its identifier, a line nothing.
+    UINT_PTR item = 0;
+    if (flags == MF_POPUP) item = reinterpret_cast<UINT_PTR>(menuHandle);
+    if (flags == MF_STRING) item = static_cast<UINT_PTR>(commandId);
+    AppendMenuA(menu->menuHandle, flags, item, text);
+    DrawMenuBar(ownerWindow->handle);
     return true;
 }
 
@@ -66,10 +73,7 @@ void EMenuBar::attachEntries() {
 }
 
 void EMenuBar::attachToMenu(EMenuBar* menu) {
-    if (!menu || !joinMenu(menu)) return;
-    AppendMenuA(menu->menuHandle, MF_POPUP, reinterpret_cast<UINT_PTR>(menuHandle), text);
-    DrawMenuBar(ownerWindow->handle);
-    attachEntries();
+    if (appendTo(menu, MF_POPUP)) attachEntries();
 }
 
 void EMenuBar::onSelect() {}

@@ -36,9 +36,9 @@ public:
 protected:
     // Entries and separators have no native menu of their own.
     explicit EMenuBar(bool withNativeMenu);
-    // The common start of attachToMenu: true when the window is known and this object
-    // has been registered with it, so the native entry may be appended.
-    bool joinMenu(EMenuBar* menu);
+    // The common part of attachToMenu: once the menu knows its window, registers this
+    // object with it and appends the native entry. False while the window is unknown.
+    bool appendTo(EMenuBar* menu, UINT flags);
     void attachEntries();
 };
 

@@ -8,15 +8,11 @@ void EMenuItem::addChild(EWindow*) {}
 void EMenuItem::attachToWindow(EWindow*) {}
 
 void EMenuItem::attachToMenu(EMenuBar* menu) {
-    if (!menu || !joinMenu(menu)) return;
-    AppendMenuA(menu->menuHandle, MF_STRING, static_cast<UINT_PTR>(commandId), text);
-    DrawMenuBar(ownerWindow->handle);
+    appendTo(menu, MF_STRING);
 }
 
 void ESeparator::attachToMenu(EMenuBar* menu) {
-    if (!menu || !joinMenu(menu)) return;
-    AppendMenuA(menu->menuHandle, MF_SEPARATOR, 0, text);
-    DrawMenuBar(ownerWindow->handle);
+    appendTo(menu, MF_SEPARATOR);
 }
 
 }  // namespace Quillon::Selvane
