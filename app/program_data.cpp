@@ -5,5 +5,10 @@ namespace Quillon::Selvane {
 selvane::StarTable starTable;
 selvane::SimulationParameters simulationParameters;
 selvane::FrameFile workFile;
+selvane::StepCounter stepCounter;
+selvane::StepHooks stepHooks;
+selvane::Random randomGenerator;
+DWORD startTickCount = 0;
+EWindow* viewingWindow = nullptr;
 
 }  // namespace Quillon::Selvane

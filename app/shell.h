@@ -13,8 +13,11 @@ void startUp();
 int runMessageLoop();
 
 void openInitialiseScreen();
-// Opens a simulation window, but only for a galaxy that has stars.
+// Opens a simulation window, but only for a galaxy that can run and while no viewing
+// window is open (that one is brought to the front instead).
 void openSymulatorScreen();
+// Opens a replay window, or brings the open viewing window to the front.
+void openPlayerScreen();
 // Closes "Recorder.wrk", then asks the loop to end with exit code 0.
 void quitApplication();
 

@@ -1,4 +1,5 @@
 #include "app/application.h"
+#include "app/program_data.h"
 #include "app/shell.h"
 #include "screens/initialise/initialise_machines.h"
 #include "screens/machine_states.h"
@@ -12,6 +13,7 @@ int runProgram(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine
     application.previousInstance = previousInstance;
     application.commandLine = commandLine;
     application.showCommand = showCommand;
+    startTickCount = GetTickCount();
     startUp();
     return runMessageLoop();
 }

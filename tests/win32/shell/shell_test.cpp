@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cmath>
 #include <functional>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "screens/initialise/initialise_machines.h"
 #include "screens/player/player_machines.h"
 #include "screens/symulator/symulator_machines.h"
+#include "toolkit/e_window.h"
 
 namespace Quillon::Selvane::Testing {
 
@@ -58,6 +60,7 @@ protected:
         screenEvents.clear();
         afterEvent = [] {};
         starTable = {};
+        simulationParameters = {};
     }
     void TearDown() override {
         workFile.closeRecording();
@@ -129,16 +132,38 @@ TEST_F(ShellTest, LoopDeliversEveryWindowlessTimerAndReturnsTheQuitCode) {
     EXPECT_EQ(exitCode, 42);
 }
 
-TEST_F(ShellTest, SymulatorOpensOnlyForAGalaxyWithStars) {
+TEST_F(ShellTest, ViewingScreensOpenOnlyForARunnableGalaxyAndOneAtATime) {
+    simulationParameters.recordingSpeed = 5;
+    simulationParameters.starSize = 20;
     openSymulatorScreen();
     starTable.starCount = -1;
     openSymulatorScreen();
     EXPECT_EQ(count("open symulator"), 0);
 
     ASSERT_TRUE(selvane::reallocateStars(starTable, 2));
+    simulationParameters.recordingSpeed = 0;
     openSymulatorScreen();
+    simulationParameters.recordingSpeed = 5;
+    simulationParameters.starSize = std::nan("");
     openSymulatorScreen();
-    EXPECT_EQ(count("open symulator"), 2);
+    EXPECT_EQ(count("open symulator"), 0);
+
+    simulationParameters.starSize = 20;
+    openSymulatorScreen();
+    openPlayerScreen();
+    EXPECT_EQ(count("open symulator"), 1);
+    EXPECT_EQ(count("open player"), 1);
+
+    // While a viewing window is open, neither button builds another.
+    EWindow open;
+    open.setGeometry(0, 0, 200, 100);
+    open.show(SW_SHOWNORMAL);
+    viewingWindow = &open;
+    openSymulatorScreen();
+    openPlayerScreen();
+    viewingWindow = nullptr;
+    EXPECT_EQ(count("open symulator"), 1);
+    EXPECT_EQ(count("open player"), 1);
 }
 
 TEST_F(ShellTest, QuitClosesTheWorkFileAndPostsExitCodeZero) {

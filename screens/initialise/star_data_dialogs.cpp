@@ -1,0 +1,53 @@
+#include "screens/initialise/star_data_dialogs.h"
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include "app/program_data.h"
+#include "model/star_data_file.h"
+#include "toolkit/e_window.h"
+
+namespace Quillon::Selvane {
+
+EWindow* dialogOwner = nullptr;
+
+namespace {
+
+// Wide texts, so the titles read right and any path opens on every system locale.
+const wchar_t kOpenTitle[] = L"\x661f\x306e\x30c7\x30fc\x30bf\x3092\x8aad\x307f\x8fbc\x3080";  // 星のデータを読み込む
+const wchar_t kSaveTitle[] = L"\x661f\x306e\x30c7\x30fc\x30bf\x3092\x4fdd\x5b58\x3059\x308b";  // 星のデータを保存する
+
+// Both dialogs alike: all files listed, the dialog's own folder, an empty name each time.
+std::optional<std::filesystem::path> choosePath(const wchar_t* title, DWORD flags,
+                                                BOOL(WINAPI* dialog)(LPOPENFILENAMEW)) {
+    wchar_t name[MAX_PATH] = {};
+    OPENFILENAMEW request{};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = dialogOwner ? dialogOwner->handle : nullptr;
+    request.lpstrFile = name;
+    request.nMaxFile = MAX_PATH;
+    request.lpstrTitle = title;
+    request.Flags = flags | OFN_NOCHANGEDIR;
+    if (!dialog(&request)) return std::nullopt;
+    return std::filesystem::path(name);
+}
+
+}  // namespace
+
+std::optional<std::filesystem::path> chooseOpenPath() {
+    return choosePath(kOpenTitle, OFN_FILEMUSTEXIST, GetOpenFileNameW);
+}
+
+std::optional<std::filesystem::path> chooseSavePath() {
+    return choosePath(kSaveTitle, OFN_OVERWRITEPROMPT, GetSaveFileNameW);
+}
+
+void openStarData() {
+    if (auto path = chooseOpenPath()) selvane::loadStarData(*path, starTable, simulationParameters);
+}
+
+void saveStarDataAs() {
+    if (auto path = chooseSavePath()) selvane::saveStarData(*path, starTable, simulationParameters);
+}
+
+}  // namespace Quillon::Selvane
