@@ -8,6 +8,8 @@ int runProgram(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine
 
 // Puts every screen machine into its initial pending state, then opens the parameter screen.
 void startUp();
+// The initial pending state of every screen machine.
+void setInitialStates();
 
 // Dispatches messages until the quit message arrives; returns its code.
 int runMessageLoop();

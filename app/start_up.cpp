@@ -18,8 +18,13 @@ int runProgram(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine
     return runMessageLoop();
 }
 
-// Only the pending states are set: each machine takes them at its next event.
 void startUp() {
+    setInitialStates();
+    openInitialiseScreen();
+}
+
+// Only the pending states are set: each machine takes them at its next event.
+void setInitialStates() {
     Symulator::screenGate.pending = GateState::Ready;
     Symulator::simulationTimer.pending = TimerState::Off;
     Symulator::runStop.pending = RunStopState::Unbound;
@@ -29,7 +34,6 @@ void startUp() {
     Player::screenGate.pending = GateState::Ready;
     Player::playPause.pending = PlayPauseState::Unbound;
     Player::playbackTimer.pending = TimerState::Off;
-    openInitialiseScreen();
 }
 
 int runMessageLoop() {

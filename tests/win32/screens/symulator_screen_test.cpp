@@ -1,0 +1,194 @@
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "model/compose.h"
+#include "screens/player/player_screen.h"
+#include "screens/symulator/symulator_screen.h"
+#include "tests/win32/screens/screen_fixture.h"
+
+namespace Quillon::Selvane::Testing {
+namespace {
+
+enum ViewingId { kRunStop = 1, kTurnOpposite, kTurnBelow, kTurnRight, kTurnAbove, kIndicater, kRew, kPlayPause,
+                 kFastFoword, kTurnLeft, kGo, kBack, kHomePosition };
+
+void composeStars(const char* count) {
+    selvane::FieldTexts fields;
+    fields.numberOfStar = count;
+    ASSERT_TRUE(selvane::composeGalaxy(fields, 1234, randomGenerator, starTable, simulationParameters));
+}
+
+std::vector<double> displayed() {
+    std::vector<double> all = starTable.displayX;
+    all.insert(all.end(), starTable.displayY.begin(), starTable.displayY.end());
+    all.insert(all.end(), starTable.displayZ.begin(), starTable.displayZ.end());
+    return all;
+}
+
+void scrollTo(HWND window, int position) {
+    SendMessageA(window, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, position),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, kIndicater)));
+}
+
+int scrollPosition(HWND window) { return GetScrollPos(GetDlgItem(window, kIndicater), SB_CTL); }
+
+std::vector<unsigned char> fileBytes(const char* path) {
+    std::vector<unsigned char> bytes;
+    if (FILE* file = std::fopen(path, "rb")) {
+        for (int c; (c = std::fgetc(file)) != EOF;) bytes.push_back(static_cast<unsigned char>(c));
+        std::fclose(file);
+    }
+    return bytes;
+}
+
+using SymulatorScreenTest = ScreenTest;
+
+TEST_F(SymulatorScreenTest, LayoutNumbersTheThirteenControlsWithTheirCaptionsAndBounds) {
+    composeStars("3");
+    openSymulatorScreen();
+    HWND window = viewing();
+    ASSERT_TRUE(window);
+    char caption[32] = {};
+    GetWindowTextA(window, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Selvane");
+    struct Expected { const char* text; RECT bounds; };
+    const Expected controls[] = {
+        {"RUN", {196, 382, 260, 441}}, {"x", {42, 399, 91, 420}},    {"v", {42, 420, 91, 443}},
+        {">", {91, 399, 137, 420}},    {"^", {41, 377, 91, 399}},    {"", {261, 381, 466, 406}},
+        {"<<", {262, 410, 328, 440}},  {">", {328, 410, 398, 440}},  {">>", {398, 410, 467, 440}},
+        {"<", {0, 399, 42, 420}},      {"+", {146, 377, 193, 398}},  {"-", {146, 400, 193, 419}},
+        {"HOME", {126, 421, 194, 441}},
+    };
+    for (int i = 0; i < 13; ++i) {
+        SCOPED_TRACE(i + 1);
+        const ControlSeen seen = seeControl(window, i + 1);
+        EXPECT_EQ(seen.text, controls[i].text);
+        EXPECT_STRCASEEQ(seen.systemClass.c_str(), i + 1 == kIndicater ? "ScrollBar" : "Button");
+        EXPECT_EQ(seen.bounds.left, controls[i].bounds.left);
+        EXPECT_EQ(seen.bounds.top, controls[i].bounds.top);
+        EXPECT_EQ(seen.bounds.right, controls[i].bounds.right);
+        EXPECT_EQ(seen.bounds.bottom, controls[i].bounds.bottom);
+    }
+    int low = -1, high = -1;
+    GetScrollRange(GetDlgItem(window, kIndicater), SB_CTL, &low, &high);
+    EXPECT_EQ(low, 0);
+    EXPECT_EQ(high, 100);
+}
+
+TEST_F(SymulatorScreenTest, RunAndStopStepTheGalaxyAndRecordEveryFifthStep) {
+    composeStars("6");
+    // The same galaxy stepped by the core alone, keeping the frames it would record.
+    selvane::StarTable reference = starTable;
+    selvane::StepCounter counter;
+    std::vector<std::vector<double>> frames;
+    selvane::StepHooks hooks;
+    hooks.recordFrame = [&] {
+        std::vector<double> frame = reference.displayX;
+        frame.insert(frame.end(), reference.displayY.begin(), reference.displayY.end());
+        frame.insert(frame.end(), reference.displayZ.begin(), reference.displayZ.end());
+        frames.push_back(frame);
+    };
+    for (int step = 0; step < 12; ++step) selvane::gravityStep(reference, simulationParameters, counter, hooks);
+
+    openSymulatorScreen();
+    HWND window = viewing();
+    ASSERT_TRUE(window);
+    click(window, kRunStop);
+    EXPECT_EQ(captionOf(window, kRunStop), "Stop");
+    ASSERT_TRUE(pumpUntil([] { return stepCounter.steps == 12; }));
+    click(window, kRunStop);
+    EXPECT_EQ(captionOf(window, kRunStop), "RUN");
+    pumpUntil([] { return false; }, 200);  // a while with the timer stopped
+    EXPECT_EQ(stepCounter.steps, 12);
+    EXPECT_EQ(displayed().front(), reference.displayX.front());
+
+    DestroyWindow(window);  // closing ends the program and completes the recording
+    WPARAM code = 1;
+    EXPECT_TRUE(quitPosted(code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_FALSE(workFile.isOpen());
+    const std::vector<unsigned char> bytes = fileBytes("Recorder.wrk");
+    ASSERT_EQ(bytes.size(), 8u + 24 * 6 * 2);
+    const int32_t header[2] = {6, 2};
+    EXPECT_EQ(std::memcmp(bytes.data(), header, 8), 0);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(std::memcmp(bytes.data() + 8, frames[0].data(), 144), 0);
+    EXPECT_EQ(std::memcmp(bytes.data() + 8 + 144, frames[1].data(), 144), 0);
+}
+
+TEST_F(SymulatorScreenTest, PlaybackControlsMapFramesToTheScrollBarAndPauseAtTheEnd) {
+    composeStars("4");
+    openSymulatorScreen();
+    HWND window = viewing();
+    ASSERT_TRUE(window);
+    std::vector<double> first, last;
+    for (int step = 1; step <= 50; ++step) {
+        simulationTimerProc(nullptr, WM_TIMER, 0, 0);
+        if (step == 5) first = displayed();
+    }
+    last = displayed();
+    ASSERT_EQ(workFile.framesInFile(), 10);
+
+    click(window, kRew);
+    EXPECT_EQ(displayed(), first);
+    EXPECT_EQ(scrollPosition(window), 0);
+    click(window, kFastFoword);
+    EXPECT_EQ(displayed(), last);
+    EXPECT_EQ(scrollPosition(window), 90);
+    scrollTo(window, 50);
+    EXPECT_EQ(Symulator::playback.playPosition, 4);
+    EXPECT_EQ(scrollPosition(window), 50);
+
+    click(window, kRew);
+    click(window, kPlayPause);
+    EXPECT_EQ(captionOf(window, kPlayPause), "II");
+    ASSERT_TRUE(pumpUntil([&] { return captionOf(window, kPlayPause) == ">"; }));
+    EXPECT_EQ(Symulator::playback.playPosition, 10);
+    EXPECT_EQ(displayed(), last);
+
+    // ">>" then ">": the last frame once more, then a pause at once.
+    click(window, kRew);
+    click(window, kFastFoword);
+    click(window, kPlayPause);
+    EXPECT_EQ(captionOf(window, kPlayPause), "II");
+    ASSERT_TRUE(pumpUntil([&] { return captionOf(window, kPlayPause) == ">"; }));
+    EXPECT_EQ(Symulator::playback.playPosition, 10);
+    EXPECT_EQ(displayed(), last);
+}
+
+TEST_F(SymulatorScreenTest, WithNoFramesThePlayerControlsChangeNothing) {
+    composeStars("4");
+    openSymulatorScreen();
+    HWND window = viewing();
+    ASSERT_TRUE(window);
+    const std::vector<double> shown = displayed();
+    click(window, kRew);
+    click(window, kFastFoword);
+    scrollTo(window, 70);
+    click(window, kPlayPause);
+    EXPECT_EQ(scrollPosition(window), 0);
+    EXPECT_EQ(displayed(), shown);
+    EXPECT_EQ(captionOf(window, kPlayPause), ">");
+}
+
+TEST_F(SymulatorScreenTest, CameraButtonsMoveOnlyThisScreensCamera) {
+    composeStars("4");
+    Player::view.camera.home();
+    openSymulatorScreen();
+    HWND window = viewing();
+    ASSERT_TRUE(window);
+    click(window, kGo);
+    EXPECT_EQ(Symulator::view.camera.viewpoint[2], -980);
+    click(window, kTurnLeft);
+    EXPECT_LT(Symulator::view.camera.orientation[2][0], 0);
+    click(window, kHomePosition);
+    EXPECT_EQ(Symulator::view.camera.viewpoint[2], -1000);
+    EXPECT_EQ(Symulator::view.camera.orientation[2][0], 0);
+    click(window, kBack);
+    EXPECT_EQ(Symulator::view.camera.viewpoint[2], -1020);
+    EXPECT_EQ(Player::view.camera.viewpoint[2], -1000);
+}
+
+}  // namespace
+}  // namespace Quillon::Selvane::Testing
