@@ -79,8 +79,13 @@ bool ViewCamera::projectStar(double x, double y, double z, DotBox& dot) const {
         w = w / scale;
         dist = std::sqrt(u * u + v * v + w * w);
     }
-    const double sx = (u / dist + 1) * centreX;
-    const double sy = (1 - v / dist) * centreY;
+    const double across = u / dist;
+    const double up = v / dist;
+    // Rounding can make a star all but level with the camera look exactly 90 degrees off,
+    // which would put its dot past the view's edge; such a star is not drawn.
+    if (!(std::fabs(across) < 1 && std::fabs(up) < 1)) return false;
+    const double sx = (across + 1) * centreX;
+    const double sy = (1 - up) * centreY;
     return toPixel(sx - 1, dot.left) && toPixel(sy - 1, dot.top) && toPixel(sx + 1, dot.right) &&
            toPixel(sy + 1, dot.bottom);
 }
