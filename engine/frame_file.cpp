@@ -175,8 +175,10 @@ bool FrameFile::openRecording(StarTable& table) {
         if (stars > 0) {
             const int64_t held = (length - kHeaderBytes) / (kBytesPerStar * stars);
             frames = std::min<int64_t>(std::max<int32_t>(claimed, 0), held);
-            // A star count without a single frame's bytes behind it is not trusted with memory.
-            if (held == 0) stars = 0;
+            // A star count without a single frame's bytes behind it is not trusted with memory,
+            // except from a recording closed before its first frame (0 frames), and then only
+            // up to kFramelessStarLimit stars.
+            if (held == 0 && !(claimed == 0 && stars <= kFramelessStarLimit)) stars = 0;
         } else if (stars == 0) {
             frames = std::max<int32_t>(claimed, 0);  // empty frames take no bytes
         } else {

@@ -16,6 +16,9 @@ public:
     // Recordings stay below 2 GiB so every offset also fits the 32-bit file calls of old readers.
     static constexpr int64_t kRecordingByteLimit = int64_t(1) << 31;
     static constexpr int64_t kHeaderBytes = 8;
+    // Largest star count believed from a header that says 0 frames and has no frame behind
+    // it: the ten arrays of such a table take 80 MB, and a hostile header gets no more.
+    static constexpr int32_t kFramelessStarLimit = int32_t(1) << 20;
 
     // byteLimit: no frame is written that would end at or beyond it; larger values are
     // reduced to kRecordingByteLimit.

@@ -320,6 +320,9 @@ TEST_F(FrameFileTest, DamagedHeadersOpenWithCountsTheFileCanBack) {
         {"huge stars tiny file", header(std::numeric_limits<int32_t>::max(), 5) + std::string(100, '\x01'), 0, 0},
         {"stars without a frame", header(1000, 1) + std::string(24 * 999, '\0'), 0, 0},
         {"most negative stars", header(std::numeric_limits<int32_t>::min(), 1), 0, 0},
+        {"claimed frame without bytes", header(2, 1), 0, 0},
+        {"frameless, stars past the limit", header(FrameFile::kFramelessStarLimit + 1, 0), 0, 0},
+        {"frameless, largest stars", header(std::numeric_limits<int32_t>::max(), 0), 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -442,6 +445,17 @@ TEST_F(FrameFileTest, OpeningAnotherStarCountRefitsTheWholeTable) {
     ASSERT_TRUE(bare.openRecording(other));
     EXPECT_EQ(other.starCount, 0);
     expectAllArraysSized(other);
+
+    // A window closed before its first frame leaves only the header; its stars are kept.
+    writeAll(path("bare.wrk"), header(3, 0));
+    StarTable three = makeTable(2, 3);
+    ASSERT_TRUE(bare.openRecording(three));
+    EXPECT_EQ(bare.recordingStarCount(), 3);
+    EXPECT_EQ(bare.replayFrames(), 0);
+    EXPECT_EQ(three.starCount, 3);
+    expectAllArraysSized(three);
+    EXPECT_EQ(three.displayX, (std::vector<double>{0, 0, 0}));
+    EXPECT_EQ(three.posZ, (std::vector<double>{0, 0, 0}));
 }
 
 TEST_F(FrameFileTest, OpeningTheSameStarCountGivesFreshDisplayedArrays) {

@@ -32,12 +32,16 @@ TEST_F(ControlsTest, AClickReachesOnClickOnceAndIsHandled) {
     pumpMessages();
     EXPECT_EQ(button->clicks, 1);
 
-    const WPARAM clicked = MAKEWPARAM(1, BN_CLICKED);
-    EXPECT_EQ(SendMessageA(window.handle, WM_COMMAND, clicked, reinterpret_cast<LPARAM>(button->handle)), 0);
+    SendMessageA(window.handle, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), reinterpret_cast<LPARAM>(button->handle));
     EXPECT_EQ(button->clicks, 2);
     // Other notifications are reported handled without a click.
-    EXPECT_EQ(SendMessageA(window.handle, WM_COMMAND, MAKEWPARAM(1, BN_SETFOCUS), reinterpret_cast<LPARAM>(button->handle)), 0);
+    SendMessageA(window.handle, WM_COMMAND, MAKEWPARAM(1, BN_SETFOCUS), reinterpret_cast<LPARAM>(button->handle));
+    EXPECT_EQ(button->onCommand(BN_SETFOCUS), 1);
     EXPECT_EQ(button->clicks, 2);
+
+    // RUN/Stop and >/II change the caption of the live button.
+    button->setText("Stop");
+    EXPECT_EQ(nativeText(button->handle), "Stop");
 }
 
 class ScrollBarTest : public ControlsTest {
@@ -88,6 +92,7 @@ TEST_F(ScrollBarTest, OnlyTheReleasedThumbMovesThePosition) {
 }
 
 TEST_F(ScrollBarTest, RangeRulesAndPositionsOutsideTheRange) {
+    EXPECT_EQ(GetWindowLongPtrA(bar->handle, GWL_STYLE) & SBS_VERT, 0);  // a horizontal control
     bar->setMax(0);
     EXPECT_EQ(bar->getMax(), 1);
     bar->setMax(100);

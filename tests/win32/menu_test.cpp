@@ -25,6 +25,7 @@ std::string menuLabel(HMENU menu, UINT position) {
 
 // Builds "&File" with "&Open" and "Save&As"; entries first, or the drop-down first.
 void buildFileMenu(RecordingWindow& window, CountingItem*& open, CountingItem*& saveAs, bool entriesFirst) {
+    window.setGeometry(50, 60, 300, 200);
     auto* bar = new EMenuBar;
     window.setMenuBar(bar);
     auto* file = new EMenu;
@@ -49,8 +50,10 @@ TEST_F(MenuTest, EitherBuildingOrderGivesTheSameMenuAndIdentifiers) {
         RecordingWindow window;
         CountingItem *open = nullptr, *saveAs = nullptr;
         buildFileMenu(window, open, saveAs, entriesFirst);
+        window.setMenuBar(window.menuBar);  // attaching again adds nothing
         const HMENU bar = GetMenu(window.handle);
         ASSERT_NE(bar, nullptr);
+        ASSERT_EQ(GetMenuItemCount(bar), 1);
         EXPECT_EQ(menuLabel(bar, 0), "&File");
         const HMENU file = GetSubMenu(bar, 0);
         ASSERT_EQ(GetMenuItemCount(file), 2);
@@ -60,8 +63,15 @@ TEST_F(MenuTest, EitherBuildingOrderGivesTheSameMenuAndIdentifiers) {
         EXPECT_EQ(GetMenuItemID(file, 1), 3u);
         EXPECT_EQ(window.children.size(), 3u);
 
+        // The bar's new line is already in the frame: a recomputed frame leaves the client as it is.
+        RECT client, reframed;
+        GetClientRect(window.handle, &client);
+        SetWindowPos(window.handle, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+        GetClientRect(window.handle, &reframed);
+        EXPECT_EQ(client.bottom, reframed.bottom);
+
         // A chosen command, as the system delivers it.
-        EXPECT_EQ(SendMessageA(window.handle, WM_COMMAND, MAKEWPARAM(GetMenuItemID(file, 1), 0), 0), 0);
+        SendMessageA(window.handle, WM_COMMAND, MAKEWPARAM(GetMenuItemID(file, 1), 0), 0);
         EXPECT_EQ(saveAs->selections, 1);
         EXPECT_EQ(open->selections, 0);
         PostMessageA(window.handle, WM_COMMAND, MAKEWPARAM(GetMenuItemID(file, 0), 0), 0);
@@ -70,10 +80,16 @@ TEST_F(MenuTest, EitherBuildingOrderGivesTheSameMenuAndIdentifiers) {
     }
 }
 
-TEST_F(MenuTest, TextChangesAfterAppendingStayOffTheMenu) {
+TEST_F(MenuTest, ALiveMenuRedrawsForNewEntriesButTakesNoNewTexts) {
     RecordingWindow window;
     CountingItem *open = nullptr, *saveAs = nullptr;
     buildFileMenu(window, open, saveAs, false);
+    window.show(SW_SHOWNORMAL);
+    UpdateWindow(window.handle);
+    ASSERT_FALSE(GetUpdateRect(window.handle, nullptr, FALSE));
+    static_cast<EMenu*>(window.menuBar->children[0])->addChild(new CountingItem);
+    EXPECT_TRUE(GetUpdateRect(window.handle, nullptr, FALSE));
+
     open->setText("&Load");
     EXPECT_STREQ(open->getText(), "&Load");
     EXPECT_EQ(menuLabel(GetSubMenu(GetMenu(window.handle), 0), 0), "&Open");
@@ -85,8 +101,14 @@ TEST_F(MenuTest, EachMenuObjectIsDestroyedOnceThoughListedTwice) {
     auto* window = new RecordingWindow;
     CountingItem *open = nullptr, *saveAs = nullptr;
     buildFileMenu(*window, open, saveAs, true);
-    static_cast<EMenu*>(window->menuBar->children[0])->addSeparator();
+    auto* file = static_cast<EMenu*>(window->menuBar->children[0]);
+    file->addSeparator();
+    file->addChild(open);  // a second time: shown twice, one object all the same
     EXPECT_EQ(window->children.size(), 4u);
+    const HMENU fileMenu = GetSubMenu(GetMenu(window->handle), 0);
+    ASSERT_EQ(GetMenuItemCount(fileMenu), 4);
+    EXPECT_TRUE(GetMenuState(fileMenu, 2, MF_BYPOSITION) & MF_SEPARATOR);
+    EXPECT_EQ(GetMenuItemID(fileMenu, 3), 2u);
     delete window;
     EXPECT_EQ(CountingItem::destroyed, 2);
 }

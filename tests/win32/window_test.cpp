@@ -72,18 +72,41 @@ TEST_F(WindowTest, SetGeometryStoresCornersAndResizesACreatedWindow) {
     EXPECT_EQ(rect.left, 5);
     EXPECT_EQ(rect.right - rect.left, 320);
     EXPECT_EQ(window.bounds.right, 0x20000 + 325);
+
+    // A move alone brings no WM_SIZE from the system; onSize comes all the same.
+    window.events.clear();
+    window.setGeometry(40, 20, 320, 160);
+    EXPECT_EQ(window.events, (std::vector<std::string>{"size"}));
 }
 
-TEST_F(WindowTest, ShowMakesTheWindowVisibleAtItsStoredBounds) {
+TEST_F(WindowTest, ShowMakesTheWindowVisibleAtItsStoredBoundsAndRedrawsIt) {
     RecordingWindow window;
+    window.setCaption("Selvane");
     window.setGeometry(50, 60, 200, 150);
-    window.show(SW_SHOWNORMAL);
+    window.show(SW_HIDE);  // the caller's show command, not a fixed one
     ASSERT_NE(window.handle, nullptr);
+    EXPECT_FALSE(IsWindowVisible(window.handle));
+    // Moved and renamed behind the object's back, as a window manager may do.
+    MoveWindow(window.handle, 300, 310, 250, 180, FALSE);
+    SetWindowTextA(window.handle, "elsewhere");
+    window.show(SW_SHOWNORMAL);
     EXPECT_TRUE(IsWindowVisible(window.handle));
     RECT rect;
     GetWindowRect(window.handle, &rect);
     EXPECT_EQ(rect.left, 50);
+    EXPECT_EQ(rect.top, 60);
+    EXPECT_EQ(rect.right, 250);
     EXPECT_EQ(rect.bottom, 210);
+    EXPECT_EQ(nativeText(window.handle), "Selvane");
+
+    // Drawn and in place, it is redrawn by show and by a resize.
+    UpdateWindow(window.handle);
+    ASSERT_FALSE(GetUpdateRect(window.handle, nullptr, FALSE));
+    window.show(SW_SHOWNORMAL);
+    EXPECT_TRUE(GetUpdateRect(window.handle, nullptr, FALSE));
+    UpdateWindow(window.handle);
+    window.setGeometry(50, 60, 220, 150);
+    EXPECT_TRUE(GetUpdateRect(window.handle, nullptr, FALSE));
 }
 
 TEST_F(WindowTest, ChildrenAreNumberedInOrderOfAdditionAndOnlyOnce) {
