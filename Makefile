@@ -2,7 +2,7 @@
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: run test deps native win64 win32 fuzz test-native test-win64 test-fuzz clean
+.PHONY: run test deps native win64 win32 fuzz test-native test-win64 test-fuzz dist screenshots clean
 
 deps:
 	@tools/install-deps
@@ -36,12 +36,30 @@ test-win64: win64
 
 test: win32 test-native test-fuzz test-win64
 
+# On this desktop when DISPLAY is set; otherwise on a private display shown through VNC.
 run: win64
-	@if [ -f build/win64/Selvane.exe ]; then \
-	  tools/with-wine build/win64 /usr/lib/wine/wine64 build/win64/Selvane.exe; \
-	else \
-	  echo "The window program is not built yet; the batch runner is build/native/selvane-batch."; \
-	fi
+	@tools/run-program build/win64
+
+# The Windows programs, stripped, in dist/selvane-win64 and dist/selvane-win32; each may
+# import only DLLs that every Windows has.
+WINDOWS_DLLS = kernel32.dll user32.dll gdi32.dll comdlg32.dll msvcrt.dll
+dist: win64 win32
+	@set -e; for pair in win64:x86_64 win32:i686; do \
+	  build=$${pair%%:*}; cpu=$${pair#*:}; out=dist/selvane-$$build; \
+	  rm -rf $$out; mkdir -p $$out; \
+	  for exe in Selvane selvane-batch; do \
+	    $$cpu-w64-mingw32-strip -o $$out/$$exe.exe build/$$build/$$exe.exe; \
+	    for dll in $$($$cpu-w64-mingw32-objdump -p $$out/$$exe.exe | sed -n 's/^\tDLL Name: //p' | tr A-Z a-z); do \
+	      case " $(WINDOWS_DLLS) " in *" $$dll "*) ;; *) echo "$$out/$$exe.exe needs $$dll"; exit 1;; esac; \
+	    done; \
+	  done; \
+	  sed 's/$$/\r/' docs/windows-readme.txt > $$out/README.txt; \
+	  echo "$$out:"; ls -l $$out | tail -n +2; \
+	done
+
+# Pictures of the three screens for the README.
+screenshots: win64
+	tools/screenshots build/win64
 
 clean:
-	rm -rf build
+	rm -rf build dist

@@ -1,0 +1,169 @@
+# Helpers for driving Selvane.exe under Wine on a private X display the way a person does:
+# real pointer and key input through xdotool, pictures of the real windows through import.
+# Sourced by tests/e2e/end_to_end.sh and tools/screenshots; bash only.
+
+WINE=${WINE:-/usr/lib/wine/wine64}
+XVFB_PID=
+PROGRAM_PID=
+declare -A ORIGIN_X ORIGIN_Y   # client-area origin inside each X window, by window id
+
+now_ms() { date +%s%3N; }
+
+# Waits until COMMAND succeeds, trying every 0.1 s for at most SECONDS.
+wait_for() {
+  local seconds=$1; shift
+  local deadline=$(($(now_ms) + seconds * 1000))
+  until "$@"; do
+    [ "$(now_ms)" -ge "$deadline" ] && return 1
+    sleep 0.1
+  done
+}
+
+# Starts Xvfb on a display number it finds free itself and exports DISPLAY.
+start_display() {
+  local number_file
+  number_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  # Xvfb writes the number once it takes connections.
+  if wait_for 10 grep -q '^[0-9]' "$number_file"; then
+    export DISPLAY=":$(head -n 1 "$number_file")"
+    rm -f "$number_file"
+    return 0
+  fi
+  rm -f "$number_file"
+  echo "Xvfb did not start" >&2
+  return 1
+}
+
+# Makes (once) and selects a Wine prefix of our own. Without a window manager Wine must not
+# wait for one, so the prefix's windows are unmanaged.
+use_prefix() {
+  export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  if [ ! -e "$WINEPREFIX/.unmanaged" ]; then
+    "$WINE" wineboot -i >/dev/null 2>&1
+    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || return 1
+    touch "$WINEPREFIX/.unmanaged"
+  fi
+}
+
+# Stops what this run started: the program, the prefix's wineserver, the display.
+stop_all() {
+  [ -n "$PROGRAM_PID" ] && kill "$PROGRAM_PID" 2>/dev/null
+  [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+  PROGRAM_PID= XVFB_PID=
+}
+
+# Starts Selvane.exe in the current directory.
+start_program() {
+  "$WINE" "$1" >/dev/null 2>&1 &
+  PROGRAM_PID=$!
+}
+
+# Waits for the program to end; prints its exit code, or "running" after SECONDS.
+program_exit() {
+  wait_for "$1" eval '! kill -0 "$PROGRAM_PID" 2>/dev/null' || { echo running; return; }
+  wait "$PROGRAM_PID"
+  echo $?
+  PROGRAM_PID=
+}
+
+# Prints the id of a viewable window whose name matches the regular expression.
+find_window() {
+  local id
+  for id in $(xdotool search --onlyvisible --name "$1" 2>/dev/null); do
+    echo "$id"
+    return 0
+  done
+  return 1
+}
+
+# Prints the id of the window named NAME once it is there; fails after SECONDS.
+wait_window() {
+  local name=$1 seconds=$2 deadline
+  deadline=$(($(now_ms) + seconds * 1000))
+  until find_window "$name"; do
+    [ "$(now_ms)" -ge "$deadline" ] && return 1
+    sleep 0.1
+  done
+}
+
+window_gone() { ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
+
+# A menu's drop-down list: a viewable nameless window of the program.
+find_popup() {
+  local id
+  for id in $(xwininfo -root -children | awk '/\(has no name\): \("selvane.exe"/ && !/ 1x1\+/ {print $1}'); do
+    xwininfo -id "$id" | grep -q IsViewable && { printf '%d\n' "$id"; return 0; }
+  done
+  return 1
+}
+
+wait_popup() {
+  local deadline=$(($(now_ms) + $1 * 1000))
+  until find_popup; do
+    [ "$(now_ms)" -ge "$deadline" ] && return 1
+    sleep 0.1
+  done
+}
+
+# Writes a picture of the window, 8 bits per channel.
+grab() { import -window "$1" -depth 8 "$2" 2>/dev/null; }
+
+# Prints the first offset along a one-pixel line of PICTURE (GEOMETRY as WxH+X+Y) whose
+# colour is COLOUR (#RRGGBB).
+first_pixel() {
+  convert "$1" -crop "$2" +repage -depth 8 txt:- |
+    awk -v c="$3" 'NR > 1 && $3 == c { split($1, at, /[,:]/); print at[1] + at[2]; exit }'
+}
+
+# Finds where the client area starts in window ID from a picture of it: the first pixel of
+# COLOUR (the client's own, seen at its top-left) along row ROW and down column COLUMN.
+locate_client() {
+  local id=$1 picture=$2 colour=$3 column=$4 row=$5 x y
+  x=$(first_pixel "$picture" "${column}x1+0+$row" "$colour")
+  y=$(first_pixel "$picture" "1x${row}+$column+0" "$colour")
+  [ -n "$x" ] && [ -n "$y" ] || return 1
+  ORIGIN_X[$id]=$x
+  ORIGIN_Y[$id]=$y
+}
+
+# Clicks at client pixel (X, Y) of window ID.
+click() {
+  xdotool mousemove --window "$1" $((ORIGIN_X[$1] + $2)) $((ORIGIN_Y[$1] + $3)) click 1 2>/dev/null
+}
+
+# Replaces the text of the edit field at client (X, Y) of window ID.
+type_into() {
+  click "$1" "$2" "$3"
+  xdotool key End shift+Home 2>/dev/null
+  xdotool type --delay 30 "$4" 2>/dev/null
+}
+
+# Crops client rectangle X Y W H of window ID's picture into OUT.
+crop() {
+  convert "$2" -crop "$5x$6+$((ORIGIN_X[$1] + $3))+$((ORIGIN_Y[$1] + $4))" +repage "$7"
+}
+
+# Counts the pixels of COLOUR (#RRGGBB) in client rectangle X Y W H of window ID's picture.
+count_colour() {
+  convert "$2" -crop "$5x$6+$((ORIGIN_X[$1] + $3))+$((ORIGIN_Y[$1] + $4))" +repage -depth 8 \
+    -format %c histogram:info:- | awk -v c="$7" '{ for (i = 2; i <= NF; i++) if ($i == c) n += $1 } END { print n + 0 }'
+}
+
+# Counts the pixels that differ between two pictures of the same size.
+pixels_differing() { compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1; }
+
+# Frames counted in a recording's header (bytes 4..7, little-endian).
+header_frames() { od -An -t d4 -j 4 -N 4 "$1" 2>/dev/null | tr -d ' '; }
+
+# Windows path of a Unix path: Wine maps drive Z: to /.
+windows_path() { echo "Z:${1//\//\\}"; }
+
+# Clicks the close box at the right of window ID's caption bar.
+close_window() {
+  local width
+  width=$(xwininfo -id "$1" | awk '/Width:/ {print $2}')
+  xdotool mousemove --window "$1" $((width - 14)) 12 click 1 2>/dev/null
+}
