@@ -8,35 +8,6 @@ namespace Quillon::Selvane::Player::GUI {
 
 class XGUI : public ForwardWindow<&gatedEvent<screenGate, &quitApplication>, &gatedPaint<screenGate, &paintViewOf<view>>> {};
 class RunStop : public EButton {};  // nothing runs here: the replay never steps the galaxy
-class turnOpposite : public ForwardClick<&gatedEvent<screenGate, &cameraTurnOpposite<view>>> {};
-class turnBelow : public ForwardClick<&gatedEvent<screenGate, &cameraTurnBelow<view>>> {};
-class turnRight : public ForwardClick<&gatedEvent<screenGate, &cameraTurnRight<view>>> {};
-class turnAbove : public ForwardClick<&gatedEvent<screenGate, &cameraTurnAbove<view>>> {};
-class Indicater : public ForwardChange<&gatedChange<screenGate, &showFrameAtScroll<playback>>> {};
-class REW : public ForwardClick<&gatedEvent<screenGate, &showFirstFrame<playback>>> {};
-class Play_Pause : public ForwardClick<&gatedEvent<screenGate, &pressPlayPause<playback>>> {};
-class FastFoword : public ForwardClick<&gatedEvent<screenGate, &showLastFrame<playback>>> {};
-class turnLeft : public ForwardClick<&gatedEvent<screenGate, &cameraTurnLeft<view>>> {};
-class GO : public ForwardClick<&gatedEvent<screenGate, &cameraForward<view>>> {};
-class BACK : public ForwardClick<&gatedEvent<screenGate, &cameraBack<view>>> {};
-class HomePosition : public ForwardClick<&gatedEvent<screenGate, &cameraHome<view>>> {};
-
-// The classes above by name, for the build that both viewing screens share.
-struct Widgets {
-    using XGUI = GUI::XGUI;
-    using RunStop = GUI::RunStop;
-    using turnOpposite = GUI::turnOpposite;
-    using turnBelow = GUI::turnBelow;
-    using turnRight = GUI::turnRight;
-    using turnAbove = GUI::turnAbove;
-    using Indicater = GUI::Indicater;
-    using REW = GUI::REW;
-    using Play_Pause = GUI::Play_Pause;
-    using FastFoword = GUI::FastFoword;
-    using turnLeft = GUI::turnLeft;
-    using GO = GUI::GO;
-    using BACK = GUI::BACK;
-    using HomePosition = GUI::HomePosition;
-};
+#include "screens/view/viewing_widgets.inc"
 
 }  // namespace Quillon::Selvane::Player::GUI

@@ -7,9 +7,6 @@
 namespace Quillon::Selvane::Testing {
 namespace {
 
-enum ViewingId { kRunStop = 1, kTurnOpposite, kTurnBelow, kTurnRight, kTurnAbove, kIndicater, kRew, kPlayPause,
-                 kFastFoword, kTurnLeft, kGo, kBack, kHomePosition };
-
 // A recording of two stars: one standing at the origin, one at x = 100 * (frame + 1).
 void writeRecording(int frames) {
     selvane::StarTable table;

@@ -11,6 +11,10 @@
 
 namespace Quillon::Selvane::Testing {
 
+// The controls of a Symulator or Player window, numbered in build order.
+enum ViewingId { kRunStop = 1, kTurnOpposite, kTurnBelow, kTurnRight, kTurnAbove, kIndicater, kRew, kPlayPause,
+                 kFastFoword, kTurnLeft, kGo, kBack, kHomePosition };
+
 // A child control's text, class and bounds in its parent's client area.
 struct ControlSeen {
     std::string text;

@@ -10,9 +10,6 @@
 namespace Quillon::Selvane::Testing {
 namespace {
 
-enum ViewingId { kRunStop = 1, kTurnOpposite, kTurnBelow, kTurnRight, kTurnAbove, kIndicater, kRew, kPlayPause,
-                 kFastFoword, kTurnLeft, kGo, kBack, kHomePosition };
-
 void composeStars(const char* count) {
     selvane::FieldTexts fields;
     fields.numberOfStar = count;
