@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "engine/exp.h"
+
 namespace selvane {
 
 void gravityStep(StarTable& table, const SimulationParameters& params, StepCounter& counter,
@@ -23,7 +25,7 @@ void gravityStep(StarTable& table, const SimulationParameters& params, StepCount
                 const double r2 = dx * dx + dy * dy + dz * dz;
                 if (!(r2 > 0)) continue;  // coincident stars exert no force
                 const double g = std::sqrt(r2) * m[j] / r2 / r2;
-                const double f = (1 - std::exp(k * r2)) * g;
+                const double f = (1 - exactExp(k * r2)) * g;
                 sx = sx + f * dx;
                 sy = sy + f * dy;
                 sz = sz + f * dz;
