@@ -13,6 +13,7 @@
 
 namespace selvane {
 
+static_assert(kMaxStars <= FrameFile::kFramelessStarLimit, "a frameless header gets at most kMaxStars stars");
 static_assert(sizeof(double) == 8 && std::numeric_limits<double>::is_iec559, "frames hold IEEE doubles");
 
 namespace {
@@ -172,13 +173,14 @@ bool FrameFile::openRecording(StarTable& table) {
     if (got == sizeof header && length >= kHeaderBytes) {
         stars = int32FromBytes(header);
         const int32_t claimed = int32FromBytes(header + 4);
-        if (stars > 0) {
+        // No galaxy has more than kMaxStars stars: a larger count was not written here.
+        if (stars > 0 && stars <= kMaxStars) {
             const int64_t held = (length - kHeaderBytes) / (kBytesPerStar * stars);
             frames = std::min<int64_t>(std::max<int32_t>(claimed, 0), held);
             // A star count without a single frame's bytes behind it is not trusted with memory,
-            // except from a recording closed before its first frame (0 frames), and then only
-            // up to kFramelessStarLimit stars.
-            if (held == 0 && !(claimed == 0 && stars <= kFramelessStarLimit)) stars = 0;
+            // except from a recording closed before its first frame (0 frames); kMaxStars
+            // bounds what such a header gets.
+            if (held == 0 && claimed != 0) stars = 0;
         } else if (stars == 0) {
             frames = std::max<int32_t>(claimed, 0);  // empty frames take no bytes
         } else {

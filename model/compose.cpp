@@ -1,9 +1,13 @@
 #include "model/compose.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
+
+#include "model/placement_grid.h"
 
 namespace selvane {
 
@@ -26,37 +30,6 @@ int32_t readIntegerField(const std::string& text) {
 }
 
 namespace {
-
-// Places up to `wanted` stars in the slab, each more than starSize from the others.
-int32_t placeStars(int32_t wanted, const SimulationParameters& params, Random& random, StarTable& table) {
-    const double scale = params.galaxyScale;
-    const double minDistance2 = params.starSize * params.starSize;
-    for (int32_t j = 0; j < wanted; ++j) {
-        bool placed = false;
-        for (int attempt = 0; attempt < kMaxPlacementAttempts && !placed; ++attempt) {
-            const double x = (random.uniformRandom() - 0.5) * scale;
-            const double y = (random.uniformRandom() - 0.5) * scale;
-            const double z = (random.uniformRandom() - 0.5) * (0.2 * scale);
-            placed = true;
-            for (int32_t i = 0; i < j; ++i) {
-                const double dx = x - table.displayX[i];
-                const double dy = y - table.displayY[i];
-                const double dz = z - table.displayZ[i];
-                if (minDistance2 >= dx * dx + dy * dy + dz * dz) {
-                    placed = false;
-                    break;
-                }
-            }
-            if (placed) {
-                table.displayX[j] = x;
-                table.displayY[j] = y;
-                table.displayZ[j] = z;
-            }
-        }
-        if (!placed) return j;
-    }
-    return wanted;
-}
 
 void centrePositions(StarTable& table) {
     const int32_t n = table.starCount;
@@ -99,17 +72,10 @@ void setOrbitalVelocities(const SimulationParameters& params, Random& random, St
     }
 }
 
-void shrinkTo(StarTable& table, int32_t count) {
-    for (auto* array : {&table.displayX, &table.displayY, &table.displayZ, &table.posX, &table.posY,
-                        &table.posZ, &table.velX, &table.velY, &table.velZ, &table.mass})
-        array->resize(static_cast<size_t>(count));
-    table.starCount = count;
-}
-
 }  // namespace
 
 bool composeGalaxy(const FieldTexts& fields, uint32_t elapsedMilliseconds, Random& random,
-                   StarTable& table, SimulationParameters& params) {
+                   StarTable& table, SimulationParameters& params, std::string* refusal, PlacementTest test) {
     SimulationParameters next = params;
     next.galaxyScale = readRealField(fields.scale);
     next.recordingSpeed = readIntegerField(fields.recordingSpeed);
@@ -119,20 +85,44 @@ bool composeGalaxy(const FieldTexts& fields, uint32_t elapsedMilliseconds, Rando
     next.speedDistribution = readRealField(fields.speedDistribution);
     int32_t wanted = readIntegerField(fields.numberOfStar);
     if (wanted < 0) wanted = 0;  // a negative count composes an empty galaxy
+    if (wanted > kMaxStars) {
+        if (refusal)
+            *refusal = "a galaxy has at most " + std::to_string(kMaxStars) + " stars, not " + std::to_string(wanted);
+        return false;
+    }
+    const auto outOfMemory = [&] {
+        if (refusal) *refusal = "not enough memory for a galaxy of " + std::to_string(wanted) + " stars";
+        return false;
+    };
 
     StarTable fresh;
-    if (!reallocateStars(fresh, wanted)) return false;
-    random.seedRandom(elapsedMilliseconds);
-
-    const int32_t placed = placeStars(wanted, next, random, fresh);
-    if (placed < wanted) shrinkTo(fresh, placed);
+    if (!reallocateStars(fresh, wanted)) return outOfMemory();
+    Random draws = random;
+    draws.seedRandom(elapsedMilliseconds);
+    double* const x = fresh.displayX.data();
+    double* const y = fresh.displayY.data();
+    double* const z = fresh.displayZ.data();
+    const int32_t placed =
+        test == PlacementTest::Grid
+            ? placeWithGrid(wanted, next.galaxyScale, next.starSize, kMaxPlacementAttempts, draws, x, y, z)
+            : placeWithPlainTest(wanted, next.galaxyScale, next.starSize, kMaxPlacementAttempts, draws, x, y, z);
+    if (placed < wanted) {
+        // The table holds only the stars that found room, in arrays of their size.
+        StarTable exact;
+        if (!reallocateStars(exact, placed)) return outOfMemory();
+        std::copy(x, x + placed, exact.displayX.begin());
+        std::copy(y, y + placed, exact.displayY.begin());
+        std::copy(z, z + placed, exact.displayZ.begin());
+        fresh = std::move(exact);
+    }
     if (fresh.starCount > 0) {
         centrePositions(fresh);
-        setOrbitalVelocities(next, random, fresh);
-        for (int32_t k = 0; k < fresh.starCount; ++k) fresh.mass[k] = random.uniformRandom();
+        setOrbitalVelocities(next, draws, fresh);
+        for (int32_t k = 0; k < fresh.starCount; ++k) fresh.mass[k] = draws.uniformRandom();
     }
     table = std::move(fresh);
     params = next;
+    random = draws;
     return true;
 }
 

@@ -28,9 +28,16 @@ int32_t readIntegerField(const std::string& text);
 // galaxy keeps the stars placed so far.
 constexpr int kMaxPlacementAttempts = 10000;
 
-// Reads the fields into the parameters, seeds the generator and builds a new galaxy.
-// Returns false (table and parameters untouched) when the arrays cannot be allocated.
+// How a candidate is tested against the stars placed before it. Both give the same galaxy;
+// the plain test compares it with every one of them and is kept as the reference.
+enum class PlacementTest { Grid, Plain };
+
+// Reads the fields into the parameters, seeds the generator and builds a new galaxy
+// holding the stars that were placed. Returns false, with table, parameters and generator
+// untouched and a one-line reason in *refusal (if given), when the Number of Star is above
+// kMaxStars or the arrays cannot be allocated.
 bool composeGalaxy(const FieldTexts& fields, uint32_t elapsedMilliseconds, Random& random,
-                   StarTable& table, SimulationParameters& params);
+                   StarTable& table, SimulationParameters& params, std::string* refusal = nullptr,
+                   PlacementTest test = PlacementTest::Grid);
 
 }  // namespace selvane

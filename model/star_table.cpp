@@ -7,7 +7,7 @@
 namespace selvane {
 
 bool reallocateStars(StarTable& table, int32_t count) {
-    if (count < 0) return false;
+    if (count < 0 || count > kMaxStars) return false;
     try {
         StarTable fresh;
         for (auto* array : {&fresh.displayX, &fresh.displayY, &fresh.displayZ, &fresh.posX, &fresh.posY,

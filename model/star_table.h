@@ -23,9 +23,16 @@ struct SimulationParameters {
     double maxSpeed = 0;
 };
 
+// The largest galaxy Compose makes and Open or the Player believe. The gravity step costs
+// N^2 pair terms: at 200,000 stars that is 4e10 per step, tens of seconds even for a fast
+// step on a desktop, so a run of a few hundred steps already takes hours; more stars
+// cannot be watched or run in any useful time. The ten arrays then take 16 MB, a frame of
+// a recording 4.8 MB.
+constexpr int32_t kMaxStars = 200000;
+
 // Replaces all ten arrays with zeroed arrays of `count` elements and sets starCount.
-// All or nothing: on allocation failure (or a negative count) the table is untouched
-// and false is returned.
+// All or nothing: on allocation failure (or a count that is negative or above kMaxStars)
+// the table is untouched and false is returned.
 bool reallocateStars(StarTable& table, int32_t count);
 
 }  // namespace selvane

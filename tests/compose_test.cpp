@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <limits>
 
 #include "model/compose.h"
+#include "model/placement_grid.h"
 
 namespace selvane {
 namespace {
@@ -51,11 +54,24 @@ struct Composed {
     bool ok = false;
 };
 
-Composed compose(const FieldTexts& fields, uint32_t seed = 1234) {
+Composed compose(const FieldTexts& fields, uint32_t seed = 1234, PlacementTest test = PlacementTest::Grid) {
     Composed c;
     Random random;
-    c.ok = composeGalaxy(fields, seed, random, c.table, c.params);
+    c.ok = composeGalaxy(fields, seed, random, c.table, c.params, nullptr, test);
     return c;
+}
+
+bool sameBits(const std::vector<double>& a, const std::vector<double>& b) {
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0);
+}
+
+// The ten arrays, each exactly as long as the table, with no room kept for more.
+void expectHoldsExactly(const StarTable& t) {
+    for (const auto* array : {&t.displayX, &t.displayY, &t.displayZ, &t.posX, &t.posY, &t.posZ, &t.velX,
+                              &t.velY, &t.velZ, &t.mass}) {
+        EXPECT_EQ(array->size(), static_cast<size_t>(t.starCount));
+        EXPECT_EQ(array->capacity(), static_cast<size_t>(t.starCount));
+    }
 }
 
 TEST(Compose, DefaultGalaxyHasItsShape) {
@@ -173,6 +189,97 @@ TEST(Compose, ImpossiblePlacementStopsWithTheStarsPlaced) {
     EXPECT_GT(d.table.starCount, 0);
     EXPECT_LT(d.table.starCount, 128);
     EXPECT_EQ(static_cast<int>(d.table.posY.size()), d.table.starCount);
+    expectHoldsExactly(d.table);
+
+    // The largest galaxy asked for in the default slab: a few hundred fit, and only they are kept.
+    fields = FieldTexts{};
+    fields.numberOfStar = std::to_string(kMaxStars);
+    const Composed e = compose(fields);
+    ASSERT_TRUE(e.ok);
+    EXPECT_GT(e.table.starCount, 100);
+    EXPECT_LT(e.table.starCount, 1000);
+    expectHoldsExactly(e.table);
+}
+
+TEST(Compose, MoreStarsThanTheMaximumAreRefusedWithNothingChanged) {
+    Composed c = compose(FieldTexts{});
+    ASSERT_TRUE(c.ok);
+    const Composed before = c;
+    Random random;
+    random.seedRandom(77);
+    const uint32_t state = random.state();
+    FieldTexts fields;
+    fields.scale = "999";
+    for (const std::string& count : {std::to_string(kMaxStars + 1), std::string("2000000000")}) {
+        fields.numberOfStar = count;
+        std::string refusal;
+        EXPECT_FALSE(composeGalaxy(fields, 5, random, c.table, c.params, &refusal)) << count;
+        EXPECT_NE(refusal.find(std::to_string(kMaxStars)), std::string::npos) << refusal;
+        EXPECT_NE(refusal.find(count), std::string::npos) << refusal;
+        EXPECT_EQ(random.state(), state);
+        EXPECT_EQ(c.params.galaxyScale, 250);
+        EXPECT_EQ(c.table.starCount, 128);
+        EXPECT_TRUE(sameBits(c.table.posX, before.table.posX));
+        EXPECT_TRUE(sameBits(c.table.mass, before.table.mass));
+    }
+    // The same bound holds wherever a table is made.
+    EXPECT_FALSE(reallocateStars(c.table, kMaxStars + 1));
+    EXPECT_EQ(c.table.starCount, 128);
+    EXPECT_TRUE(reallocateStars(c.table, kMaxStars));
+    EXPECT_EQ(c.table.mass.size(), static_cast<size_t>(kMaxStars));
+}
+
+TEST(PlacementGrid, ServesFiniteSlabsAndLeavesTheRestToThePlainTest) {
+    EXPECT_TRUE(gridCanPlace(250, 20));
+    EXPECT_TRUE(gridCanPlace(0, 0));
+    EXPECT_TRUE(gridCanPlace(-1e300, 1e-300));
+    EXPECT_TRUE(gridCanPlace(1e300, 1e150));
+    const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_FALSE(gridCanPlace(nan, 20));
+    EXPECT_FALSE(gridCanPlace(-inf, 20));
+    EXPECT_FALSE(gridCanPlace(250, nan));
+    EXPECT_FALSE(gridCanPlace(250, 1e200));  // its square is infinite
+    EXPECT_FALSE(gridCanPlace(250, -inf));
+}
+
+TEST(PlacementGrid, GivesThePlainTestsGalaxyBitForBit) {
+    struct Slab {
+        const char* scale;
+        const char* size;
+        const char* stars;
+    };
+    const Slab slabs[] = {
+        {"250", "20", "128"},      {"250", "20", "600"},   // the default, and more than fit
+        {"100", "15", "400"},      {"1000", "60", "1500"}, // crowded: many verdicts near the distance
+        {"2000", "20", "3000"},    {"-250", "-20", "128"}, // spread out; negative Scale and Size
+        {"250", "0", "300"},       {"0", "0", "3"},        {"0", "20", "2"},  {"1e-300", "0", "40"},
+        {"1e-300", "1e-160", "40"}, {"1e-20", "1e-22", "300"}, {"1e300", "20", "200"},
+        {"1e300", "1e150", "200"}, {"4.9e-324", "1", "5"}, {"250", "1e200", "20"},
+        {"nan", "20", "50"},       {"inf", "20", "50"},    {"250", "nan", "200"}, {"250", "inf", "5"},
+        {"250", "20", "0"},        {"250", "20", "1"},
+    };
+    for (const Slab& slab : slabs) {
+        for (uint32_t seed : {0u, 1u, 4242u, 65535u}) {
+            SCOPED_TRACE(std::string(slab.scale) + " " + slab.size + " " + slab.stars + " seed " + std::to_string(seed));
+            FieldTexts fields;
+            fields.scale = slab.scale;
+            fields.sizeOfStar = slab.size;
+            fields.numberOfStar = slab.stars;
+            Composed grid, plain;
+            Random gridRandom, plainRandom;
+            ASSERT_TRUE(composeGalaxy(fields, seed, gridRandom, grid.table, grid.params, nullptr, PlacementTest::Grid));
+            ASSERT_TRUE(composeGalaxy(fields, seed, plainRandom, plain.table, plain.params, nullptr, PlacementTest::Plain));
+            EXPECT_EQ(gridRandom.state(), plainRandom.state());
+            ASSERT_EQ(grid.table.starCount, plain.table.starCount);
+            EXPECT_TRUE(sameBits(grid.table.displayX, plain.table.displayX));
+            EXPECT_TRUE(sameBits(grid.table.posY, plain.table.posY));
+            EXPECT_TRUE(sameBits(grid.table.posZ, plain.table.posZ));
+            EXPECT_TRUE(sameBits(grid.table.velX, plain.table.velX));
+            EXPECT_TRUE(sameBits(grid.table.velY, plain.table.velY));
+            EXPECT_TRUE(sameBits(grid.table.mass, plain.table.mass));
+            expectHoldsExactly(grid.table);
+        }
+    }
 }
 
 TEST(Compose, SizeOfStarZeroStillPlacesAll) {

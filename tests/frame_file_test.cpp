@@ -323,6 +323,10 @@ TEST_F(FrameFileTest, DamagedHeadersOpenWithCountsTheFileCanBack) {
         {"claimed frame without bytes", header(2, 1), 0, 0},
         {"frameless, stars past the limit", header(FrameFile::kFramelessStarLimit + 1, 0), 0, 0},
         {"frameless, largest stars", header(std::numeric_limits<int32_t>::max(), 0), 0, 0},
+        {"frameless, largest galaxy", header(kMaxStars, 0), kMaxStars, 0},
+        {"frameless, past the largest galaxy", header(kMaxStars + 1, 0), 0, 0},
+        {"largest galaxy", header(kMaxStars, 1) + std::string(24 * kMaxStars, '\0'), kMaxStars, 1},
+        {"past the largest galaxy, frame behind it", header(kMaxStars + 1, 2) + std::string(48 * (kMaxStars + 1), '\0'), 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
