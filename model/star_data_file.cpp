@@ -1,5 +1,6 @@
 #include "model/star_data_file.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,8 @@
 #include <system_error>
 #include <utility>
 
+#include "model/file_replace.h"
+
 namespace selvane {
 namespace {
 
@@ -19,6 +22,94 @@ namespace {
 constexpr size_t kMinStarRecordChars = 13;
 
 bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// Longest real written: "-2.2250738585072014e-308" (a fixed layout is at most "-0.0000" and 17 digits).
+constexpr size_t kMaxRealChars = 24;
+
+// Significant digits (no sign, no point) and decimal exponent of the first digit.
+struct Decimal {
+    char digits[17];
+    int count = 0;
+    int exponent = 0;
+};
+
+// Reads to_chars' scientific text "[-]d[.ddd]e[+-]xx".
+Decimal splitScientific(const char* text, const char* end) {
+    Decimal d;
+    const char* c = text;
+    if (*c == '-') ++c;
+    for (; c != end && *c != 'e'; ++c)
+        if (*c != '.' && d.count < 17) d.digits[d.count++] = *c;
+    ++c;
+    const bool negative = *c++ == '-';
+    for (; c != end; ++c) d.exponent = d.exponent * 10 + (*c - '0');
+    if (negative) d.exponent = -d.exponent;
+    return d;
+}
+
+// Fewest significant digits p for which the value rounded to p digits reads back as itself.
+// That is the shortest round-trip text except just above a power of two, where the gap to
+// the next lower double is half the gap above: there the nearest p-digit text may fall
+// outside while a farther one fits, and more digits are taken, as the rounding writer did.
+Decimal roundTripDigits(double value) {
+    char text[40];
+    const char* end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific).ptr;
+    Decimal shortest = splitScientific(text, end);
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    if ((bits & ((uint64_t{1} << 52) - 1)) != 0) return shortest;
+    for (int p = shortest.count; p < 17; ++p) {
+        end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, p - 1).ptr;
+        double back = 0;
+        std::from_chars(text, end, back);
+        if (sameBits(back, value)) return splitScientific(text, end);
+    }
+    end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, 16).ptr;
+    return splitScientific(text, end);
+}
+
+// The layout "%lg" gives, with as many digits as reading back needs: plain decimals while
+// the exponent is at least -4 and below 6 (or below the digit count), else "d.ddde+XX".
+char* writeReal(char* out, double value) {
+    if (std::isnan(value) || std::isinf(value)) {
+        const char* word = std::isnan(value) ? (std::signbit(value) ? "-NAN" : "+NAN") : (value < 0 ? "-INF" : "+INF");
+        std::memcpy(out, word, 4);
+        return out + 4;
+    }
+    const Decimal d = roundTripDigits(value);
+    if (std::signbit(value)) *out++ = '-';
+    const int plainLimit = d.count < 6 ? 6 : d.count;
+    if (d.exponent >= -4 && d.exponent < plainLimit) {
+        if (d.exponent < 0) {
+            *out++ = '0';
+            *out++ = '.';
+            for (int i = -1; i > d.exponent; --i) *out++ = '0';
+            std::memcpy(out, d.digits, static_cast<size_t>(d.count));
+            return out + d.count;
+        }
+        const int whole = d.exponent + 1;
+        for (int i = 0; i < whole; ++i) *out++ = i < d.count ? d.digits[i] : '0';
+        if (d.count > whole) {
+            *out++ = '.';
+            std::memcpy(out, d.digits + whole, static_cast<size_t>(d.count - whole));
+            out += d.count - whole;
+        }
+        return out;
+    }
+    *out++ = d.digits[0];
+    if (d.count > 1) {
+        *out++ = '.';
+        std::memcpy(out, d.digits + 1, static_cast<size_t>(d.count - 1));
+        out += d.count - 1;
+    }
+    *out++ = 'e';
+    *out++ = d.exponent < 0 ? '-' : '+';
+    const int magnitude = d.exponent < 0 ? -d.exponent : d.exponent;
+    if (magnitude >= 100) *out++ = static_cast<char>('0' + magnitude / 100);
+    *out++ = static_cast<char>('0' + magnitude / 10 % 10);
+    *out++ = static_cast<char>('0' + magnitude % 10);
+    return out;
+}
 
 char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -73,8 +164,8 @@ public:
             p_ = q;
             return true;
         }
-        // Decimal form only: the writer never produces hexadecimal, so "0x1" reads as 0
-        // and the "x" then fails to match the next comma.
+        // Decimal form only, as the writer makes it.
+        const char* number = q;
         size_t digits = 0;
         for (; q != end_ && isDigit(*q); ++q) ++digits;
         if (q != end_ && *q == '.')
@@ -88,21 +179,56 @@ public:
                 q = e;
             }
         }
-        // strtod needs a terminated copy; the token is known to be a complete number, so
-        // anything short of consuming all of it means the conversion disagrees: reject.
-        const std::string token(p_, q);
-        char* stop = nullptr;
-        const double parsed = std::strtod(token.c_str(), &stop);
-        if (stop != token.c_str() + token.size()) return false;
-        value = parsed;  // out-of-range magnitudes become infinity or zero, as "%lg" gave
+        double magnitude = 0;
+        const std::from_chars_result r = std::from_chars(number, q, magnitude);
+        if (r.ec == std::errc::result_out_of_range)
+            magnitude = atLeastOne(number, q) ? std::numeric_limits<double>::infinity() : 0.0;  // as "%lg" gave
+        else if (r.ec != std::errc() || r.ptr != q)
+            return false;
+        value = negative ? -magnitude : magnitude;
         p_ = q;
         return true;
     }
 
+    // The last number of a line ends where the line does, as every other ends at its comma:
+    // "0x10" or "6abc" there is damage, not 0 or 6 followed by ignored text.
+    bool lineEnd() const { return p_ == end_ || isSpace(*p_); }
+
 private:
+    static bool isSpace(char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    }
+
     void skipSpace() {
-        while (p_ != end_ && (*p_ == ' ' || *p_ == '\t' || *p_ == '\n' || *p_ == '\v' || *p_ == '\f' || *p_ == '\r'))
-            ++p_;
+        while (p_ != end_ && isSpace(*p_)) ++p_;
+    }
+
+    // For a decimal number too large or too small for a double: whether it is at least 1,
+    // told by the decimal exponent of its leading digit.
+    static bool atLeastOne(const char* q, const char* end) {
+        int64_t exponent = 0;
+        bool leading = false;
+        for (; q != end && isDigit(*q); ++q)
+            if (leading || *q != '0') {
+                if (leading) ++exponent;
+                leading = true;
+            }
+        if (q != end && *q == '.')
+            for (++q; q != end && isDigit(*q); ++q)
+                if (!leading) {
+                    --exponent;
+                    leading = *q != '0';
+                }
+        if (q != end && (*q == 'e' || *q == 'E')) {
+            ++q;
+            bool negative = false;
+            if (q != end && (*q == '+' || *q == '-')) negative = (*q++ == '-');
+            int64_t written = 0;
+            for (; q != end && isDigit(*q); ++q)
+                if (written < (int64_t{1} << 40)) written = written * 10 + (*q - '0');
+            exponent += negative ? -written : written;
+        }
+        return exponent >= 0;
     }
 
     bool matchWord(const char*& q, const char* word) const {
@@ -135,19 +261,12 @@ bool tableConsistent(const StarTable& t) {
     return true;
 }
 
-bool writeWholeFile(const std::filesystem::path& path, const std::string& text, bool& created) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out.is_open()) return false;
-    created = true;
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.flush();
-    out.close();  // a failed close sets failbit: buffered data may not have reached the disk
-    return !out.fail();
-}
-
 bool readWholeFile(const std::filesystem::path& path, std::string& data) {
     std::ifstream in(path, std::ios::binary);
     if (!in.is_open()) return false;
+    std::error_code ec;
+    const uintmax_t size = std::filesystem::file_size(path, ec);
+    if (!ec && size <= kMaxStarDataFileBytes) data.reserve(static_cast<size_t>(size));
     char chunk[65536];
     for (;;) {
         in.read(chunk, sizeof chunk);
@@ -164,49 +283,35 @@ bool readWholeFile(const std::filesystem::path& path, std::string& data) {
 }  // namespace
 
 std::string formatReal(double value) {
-    if (std::isnan(value)) return std::signbit(value) ? "-NAN" : "+NAN";
-    if (std::isinf(value)) return value < 0 ? "-INF" : "+INF";
-    char buffer[40];
-    int digits = 1;
-    for (; digits < 17; ++digits) {  // 17 digits always read back
-        std::snprintf(buffer, sizeof buffer, "%.*g", digits, value);
-        if (sameBits(std::strtod(buffer, nullptr), value)) break;
-    }
-    std::snprintf(buffer, sizeof buffer, "%.*g", digits, value);
-    // Keep the layout "%lg" gave: plain decimals while the exponent is below 6 (or below
-    // the digit count), so 250 stays "250" rather than "2.5e+02".
-    char scientific[40];
-    std::snprintf(scientific, sizeof scientific, "%.*e", digits - 1, value);
-    const int exponent = std::atoi(std::strchr(scientific, 'e') + 1);
-    const int plainLimit = digits < 6 ? 6 : digits;
-    if (exponent >= -4 && exponent < plainLimit) {
-        const int decimals = digits - 1 - exponent;
-        std::snprintf(buffer, sizeof buffer, "%.*f", decimals < 0 ? 0 : decimals, value);
-    }
-    return buffer;
+    char buffer[kMaxRealChars];
+    return std::string(buffer, writeReal(buffer, value));
 }
 
 std::string formatStarData(const StarTable& table, const SimulationParameters& params) {
     if (!tableConsistent(table)) return std::string();
-    std::string text;
-    text.reserve(32 + static_cast<size_t>(table.starCount) * 80);
-    text += std::to_string(table.starCount);
-    text += ',';
-    text += formatReal(params.starSize);
-    text += ',';
-    text += std::to_string(params.recordingSpeed);
-    text += ',';
-    text += formatReal(params.lightSpeed);
-    text += "\r\n";
-    for (size_t i = 0; i < static_cast<size_t>(table.starCount); ++i) {
+    const size_t count = static_cast<size_t>(table.starCount);
+    std::string text(48 + 2 * kMaxRealChars + count * (7 * kMaxRealChars + 8), '\0');
+    char* out = &text[0];
+    out = std::to_chars(out, out + 12, table.starCount).ptr;
+    *out++ = ',';
+    out = writeReal(out, params.starSize);
+    *out++ = ',';
+    out = std::to_chars(out, out + 12, params.recordingSpeed).ptr;
+    *out++ = ',';
+    out = writeReal(out, params.lightSpeed);
+    *out++ = '\r';
+    *out++ = '\n';
+    for (size_t i = 0; i < count; ++i) {
         const double fields[7] = {table.mass[i], table.displayX[i], table.displayY[i], table.displayZ[i],
                                   table.velX[i], table.velY[i],     table.velZ[i]};
         for (int f = 0; f < 7; ++f) {
-            if (f) text += ',';
-            text += formatReal(fields[f]);
+            if (f) *out++ = ',';
+            out = writeReal(out, fields[f]);
         }
-        text += "\r\n";
+        *out++ = '\r';
+        *out++ = '\n';
     }
+    text.resize(static_cast<size_t>(out - text.data()));
     return text;
 }
 
@@ -217,7 +322,7 @@ bool parseStarData(const char* data, size_t size, ParsedStarData& out) {
         ParsedStarData fresh;
         int32_t count = 0;
         if (!scan.integer(count) || !scan.comma() || !scan.real(fresh.starSize) || !scan.comma() ||
-            !scan.integer(fresh.recordingSpeed) || !scan.comma() || !scan.real(fresh.lightSpeed))
+            !scan.integer(fresh.recordingSpeed) || !scan.comma() || !scan.real(fresh.lightSpeed) || !scan.lineEnd())
             return false;
         if (count < 0) return false;
         if (static_cast<size_t>(count) > scan.remaining() / kMinStarRecordChars) return false;
@@ -227,7 +332,7 @@ bool parseStarData(const char* data, size_t size, ParsedStarData& out) {
             if (!scan.real(t.mass[i]) || !scan.comma() || !scan.real(t.displayX[i]) || !scan.comma() ||
                 !scan.real(t.displayY[i]) || !scan.comma() || !scan.real(t.displayZ[i]) || !scan.comma() ||
                 !scan.real(t.velX[i]) || !scan.comma() || !scan.real(t.velY[i]) || !scan.comma() ||
-                !scan.real(t.velZ[i]))
+                !scan.real(t.velZ[i]) || !scan.lineEnd())
                 return false;
         }
         // A freshly opened galaxy starts where it is displayed.
@@ -246,27 +351,13 @@ bool parseStarData(const char* data, size_t size, ParsedStarData& out) {
 bool saveStarData(const std::filesystem::path& path, const StarTable& table, const SimulationParameters& params) {
     if (!table.present || params.starSize == 0 || std::isnan(params.starSize)) return false;
     if (!tableConsistent(table)) return false;
-    std::string text;
-    std::filesystem::path temporary;
     try {
-        text = formatStarData(table, params);
-        temporary = path;
-        temporary += ".selvane-save.tmp";
+        return replaceFileContents(path, formatStarData(table, params));
     } catch (const std::bad_alloc&) {
         return false;
+    } catch (const std::length_error&) {
+        return false;
     }
-    bool created = false;
-    std::error_code ec;
-    if (writeWholeFile(temporary, text, created)) {
-        // std::filesystem::rename replaces an existing target on POSIX and on Windows
-        // (MoveFileExW with replace), so the old file stays intact until the new one is
-        // complete. Removing the target first is deliberately avoided: if the rename then
-        // failed, the galaxy on disk would be lost.
-        std::filesystem::rename(temporary, path, ec);
-        if (!ec) return true;
-    }
-    if (created) std::filesystem::remove(temporary, ec);
-    return false;
 }
 
 bool loadStarData(const std::filesystem::path& path, StarTable& table, SimulationParameters& params) {

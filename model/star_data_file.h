@@ -27,17 +27,20 @@ std::string formatReal(double value);
 std::string formatStarData(const StarTable& table, const SimulationParameters& params);
 
 // Reads file text (not NUL-terminated) with "%d,%lg,%d,%lg" / "%lg,...,%lg" rules.
-// Any record that does not scan, a negative count, a count the text cannot hold or an
-// integer outside 32 bits rejects the whole text: false, and `out` is left untouched.
-// Text after the last counted star is ignored, as the original reader never looked at it.
+// Any record that does not scan, a negative count, a count the text cannot hold, an
+// integer outside 32 bits or a line's last number running into anything but white space
+// or the end of the text ("0x10", "7abc") rejects the whole text: false, and `out` is left
+// untouched. Text after the last counted star is ignored, as the original reader never
+// looked at it.
 bool parseStarData(const char* data, size_t size, ParsedStarData& out);
 
 // Files larger than this are treated as damaged rather than read into memory.
 constexpr uint64_t kMaxStarDataFileBytes = uint64_t{1} << 30;
 
-// Writes through a temporary file beside `path`, then renames it over the target.
-// Nothing is written (false) when there is no table or starSize is 0 or NaN; on any
-// failure the target is left as it was and the temporary file is removed.
+// Writes the file with replaceFileContents (model/file_replace.h): through symbolic links,
+// keeping the replaced file's permissions, refusing anything but a writable regular file
+// with one name. Nothing is written (false) when there is no table or starSize is 0 or
+// NaN; on any failure the target is left as it was and no temporary file remains.
 bool saveStarData(const std::filesystem::path& path, const StarTable& table, const SimulationParameters& params);
 
 // On success replaces the table and sets starSize, recordingSpeed and lightSpeed
