@@ -2,7 +2,7 @@
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: run test deps native win64 win32 fuzz test-native test-win64 test-fuzz dist screenshots clean
+.PHONY: run test deps native win64 win32 fuzz asan test-native test-win64 test-fuzz test-asan dist screenshots clean
 
 deps:
 	@tools/install-deps
@@ -23,10 +23,19 @@ win32: deps
 fuzz: deps
 	cmake -S . -B build/fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DSELVANE_FUZZ=ON \
 	  -DSELVANE_SANITIZE=ON
-	cmake --build build/fuzz -j $(JOBS) --target star_data_fuzz frame_file_fuzz
+	cmake --build build/fuzz -j $(JOBS) --target star_data_fuzz frame_file_fuzz \
+	  compose_fields_fuzz batch_arguments_fuzz
 
 test-fuzz: fuzz
 	cd build/fuzz && ctest --output-on-failure -L fuzz
+
+# The core tests and the batch runner under the address and undefined-behaviour sanitizers.
+asan: deps
+	cmake -S . -B build/asan -DSELVANE_SANITIZE=ON
+	cmake --build build/asan -j $(JOBS) --target core_tests selvane-batch
+
+test-asan: asan
+	cd build/asan && ctest --output-on-failure -R '^(core_tests|batch_end_to_end)$$'
 
 test-native: native
 	cd build/native && ctest --output-on-failure
@@ -34,7 +43,7 @@ test-native: native
 test-win64: win64
 	tools/with-wine build/win64 sh -c 'cd build/win64 && ctest --output-on-failure'
 
-test: win32 test-native test-fuzz test-win64
+test: win32 test-native test-asan test-fuzz test-win64
 
 # On this desktop when DISPLAY is set; otherwise on a private display shown through VNC.
 run: win64

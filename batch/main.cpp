@@ -1,13 +1,18 @@
 // selvane-batch: composes, runs and inspects galaxies and recordings without the window program.
-#include <cerrno>
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <map>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
+
+#include "batch/arguments.h"
 #include "engine/frame_file.h"
 #include "engine/gravity_step.h"
 #include "engine/recording_summary.h"
@@ -15,6 +20,8 @@
 #include "model/star_data_file.h"
 
 using namespace selvane;
+using namespace selvane::batch;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -23,76 +30,61 @@ int fail(const std::string& message) {
     return 2;
 }
 
-int usage() {
-    return fail(
-        "usage: selvane-batch compose --out FILE [--seed N] [--scale T] [--recording-speed T] "
-        "[--light-speed T] [--size-of-star T] [--max-speed T] [--speed-distribution T] [--stars T]\n"
-        "       selvane-batch run GALAXY --steps N [--record FILE] [--save FILE]\n"
-        "       selvane-batch info RECORDING");
-}
-
-// Splits "--name value" pairs and plain words; false when an option lacks its value
-// or is not one of `known`.
-bool parseArguments(int argc, char** argv, const std::vector<std::string>& known,
-                    std::map<std::string, std::string>& options, std::vector<std::string>& words,
-                    std::string& problem) {
-    for (int i = 2; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg.rfind("--", 0) != 0) {
-            words.push_back(arg);
-            continue;
-        }
-        bool isKnown = false;
-        for (const auto& name : known) isKnown = isKnown || name == arg;
-        if (!isKnown) {
-            problem = "unknown option " + arg;
-            return false;
-        }
-        if (i + 1 >= argc) {
-            problem = "option " + arg + " needs a value";
-            return false;
-        }
-        if (options.count(arg)) {
-            problem = "option " + arg + " given twice";
-            return false;
-        }
-        options[arg] = argv[++i];
-    }
-    return true;
-}
-
-bool parseWholeNumber(const std::string& text, long long low, long long high, long long& value) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtoll(text.c_str(), &end, 10);
-    return errno == 0 && *end == '\0' && value >= low && value <= high;
-}
-
 uint32_t clockMilliseconds() {
     using namespace std::chrono;
     return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-int composeCommand(int argc, char** argv) {
-    std::map<std::string, std::string> options;
-    std::vector<std::string> words;
-    std::string problem;
-    if (!parseArguments(argc, argv,
-                        {"--out", "--seed", "--scale", "--recording-speed", "--light-speed", "--size-of-star",
-                         "--max-speed", "--speed-distribution", "--stars"},
-                        options, words, problem))
-        return fail(problem);
-    if (!words.empty()) return fail("unexpected argument " + words.front());
-    if (!options.count("--out")) return fail("compose needs --out FILE");
+// Also for a file not made yet, spelled two ways ("r.wrk", "./r.wrk").
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code error, errorA, errorB;
+    if (a == b || fs::equivalent(a, b, error)) return true;
+    const fs::path fullA = fs::weakly_canonical(fs::absolute(a, errorA), errorA);
+    const fs::path fullB = fs::weakly_canonical(fs::absolute(b, errorB), errorB);
+    return !errorA && !errorB && fullA == fullB;
+}
 
-    uint32_t elapsed = clockMilliseconds();
-    if (options.count("--seed")) {
-        long long seed = 0;
-        if (!parseWholeNumber(options["--seed"], 0, INT64_MAX, seed))
-            return fail("--seed takes a whole number of milliseconds, not '" + options["--seed"] + "'");
-        elapsed = static_cast<uint32_t>(seed % 65536);
+// Why writing `path` would fail or replace something that is not a file; empty when it
+// may be written. Checked before a run so a bad target costs nothing.
+std::string targetProblem(const std::string& path) {
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (fs::exists(status)) {
+        if (!fs::is_regular_file(status)) return path + " is not a regular file";
+        const fs::perms writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+        if ((status.permissions() & writable) == fs::perms::none) return path + " is read-only";
     }
+    fs::path folder = fs::path(path).parent_path();
+    if (folder.empty()) folder = ".";
+    if (!fs::is_directory(folder, error)) return "there is no folder " + folder.string() + " for " + path;
+#if !defined(_WIN32)
+    if (access(folder.c_str(), W_OK) != 0) return "the folder of " + path + " is not writable";
+#endif
+    return "";
+}
+
+// After a failed write: cuts the recording back to the frames its header and its bytes
+// both hold, so what remains is a consistent recording. Returns those frames.
+int64_t keepConsistentPart(const std::string& path, int32_t starCount) {
+    const RecordingSummary summary = inspectRecording(path);
+    if (!summary.readable) return 0;
+    int64_t frames = summary.starCount == starCount ? std::max<int64_t>(0, summary.headerFrames) : 0;
+    if (starCount > 0) frames = std::min(frames, summary.framesInFile);
+    std::FILE* file = std::fopen(path.c_str(), "r+b");
+    if (!file) return 0;
+    const uint32_t values[2] = {static_cast<uint32_t>(starCount), static_cast<uint32_t>(frames)};
+    unsigned char header[8];
+    for (int i = 0; i < 8; ++i) header[i] = static_cast<unsigned char>(values[i / 4] >> (8 * (i % 4)));
+    const bool written = std::fwrite(header, 1, sizeof header, file) == sizeof header;
+    if (std::fclose(file) != 0 || !written) return 0;
+    std::error_code error;
+    fs::resize_file(path, 8 + 24 * static_cast<uintmax_t>(starCount) * static_cast<uintmax_t>(frames), error);
+    return error ? 0 : frames;
+}
+
+int composeCommand(CommandLine& line) {
+    uint32_t elapsed = clockMilliseconds();
+    if (line.hasSeed) elapsed = static_cast<uint32_t>(line.seed % 65536);
     FieldTexts fields;
     const std::pair<const char*, std::string*> fieldOptions[] = {
         {"--scale", &fields.scale},           {"--recording-speed", &fields.recordingSpeed},
@@ -100,34 +92,44 @@ int composeCommand(int argc, char** argv) {
         {"--max-speed", &fields.maxSpeed},     {"--speed-distribution", &fields.speedDistribution},
         {"--stars", &fields.numberOfStar}};
     for (const auto& [name, text] : fieldOptions)
-        if (options.count(name)) *text = options[name];
+        if (line.options.count(name)) *text = line.options[name];
+
+    const std::string& out = line.options["--out"];
+    const std::string problem = targetProblem(out);
+    if (!problem.empty()) return fail("cannot write " + out + ": " + problem);
 
     StarTable table;
     SimulationParameters params;
     Random random;
-    if (!composeGalaxy(fields, elapsed, random, table, params)) return fail("not enough memory for that galaxy");
-    if (!saveStarData(options["--out"], table, params))
-        return fail("cannot write " + options["--out"] +
-                    (params.starSize == 0 ? " (a Size of Star of 0 makes no galaxy file)" : ""));
+    std::string refusal;
+    if (!composeGalaxy(fields, elapsed, random, table, params, &refusal))
+        return fail(refusal.empty() ? "cannot compose a galaxy of " + fields.numberOfStar + " stars" : refusal);
+    if (!saveStarData(out, table, params))
+        return fail("cannot write " + out + (params.starSize == 0 ? " (a Size of Star of 0 makes no galaxy file)" : ""));
     return 0;
 }
 
-int runCommand(int argc, char** argv) {
-    std::map<std::string, std::string> options;
-    std::vector<std::string> words;
-    std::string problem;
-    if (!parseArguments(argc, argv, {"--steps", "--record", "--save"}, options, words, problem))
-        return fail(problem);
-    if (words.size() != 1) return fail("run needs exactly one GALAXY file");
-    long long steps = 0;
-    if (!options.count("--steps") || !parseWholeNumber(options["--steps"], 0, INT64_MAX, steps))
-        return fail("run needs --steps N with a whole number N of 0 or more");
+int runCommand(CommandLine& line) {
+    const std::string& galaxy = line.words[0];
+    const std::string recordPath = line.options.count("--record") ? line.options["--record"] : "Recorder.wrk";
+    const bool saving = line.options.count("--save") > 0;
+    const std::string savePath = saving ? line.options["--save"] : "";
 
     StarTable table;
     SimulationParameters params;
-    if (!loadStarData(words[0], table, params)) return fail("cannot read galaxy file " + words[0]);
+    if (!loadStarData(galaxy, table, params)) return fail("cannot read galaxy file " + galaxy);
 
-    const std::string recordPath = options.count("--record") ? options["--record"] : "Recorder.wrk";
+    // Every target is checked before the recording is created, which truncates it.
+    if (sameFile(recordPath, galaxy)) return fail("the recording " + recordPath + " would replace the galaxy file");
+    if (saving && sameFile(recordPath, savePath))
+        return fail("--record and --save name the same file " + recordPath);
+    std::string problem = targetProblem(recordPath);
+    if (!problem.empty()) return fail("cannot record into " + recordPath + ": " + problem);
+    if (saving) {
+        problem = targetProblem(savePath);
+        if (!problem.empty()) return fail("cannot write " + savePath + ": " + problem);
+    }
+
     FrameFile recording(recordPath);
     if (!recording.createRecording(table)) return fail("cannot create recording " + recordPath);
 
@@ -135,24 +137,35 @@ int runCommand(int argc, char** argv) {
     const StepHooks hooks{nullptr, [&] { recording.recordFrame(table); }};
     const auto start = std::chrono::steady_clock::now();
     auto lastReport = start;
-    for (long long s = 0; s < steps; ++s) {
+    for (long long s = 0; s < line.steps; ++s) {
         gravityStep(table, params, counter, hooks);
         const auto now = std::chrono::steady_clock::now();
         if (now - lastReport >= std::chrono::seconds(1)) {
-            std::fprintf(stderr, "step %lld of %lld, %d frames\n", s + 1, steps, recording.recordedFrames());
+            std::fprintf(stderr, "step %lld of %lld, %d frames\n", s + 1, line.steps, recording.recordedFrames());
             lastReport = now;
         }
     }
+    const int32_t stars = recording.recordingStarCount();
+    const int32_t offered = recording.recordedFrames();
     recording.closeRecording();
-    if (options.count("--save") && !saveStarData(options["--save"], table, params))
-        return fail("cannot write " + options["--save"]);
-    return 0;
+
+    int status = 0;
+    if (saving && !saveStarData(savePath, table, params)) status = fail("cannot write " + savePath);
+    // Writes are buffered, so only the closed file tells whether every frame arrived.
+    const RecordingSummary summary = inspectRecording(recordPath);
+    if (!summary.readable || !summary.consistent || summary.starCount != stars || summary.headerFrames != offered ||
+        summary.framesInFile != offered) {
+        const int64_t kept = keepConsistentPart(recordPath, stars);
+        status = fail("recording " + recordPath + " was cut short: it keeps " + std::to_string(kept) + " of " +
+                      std::to_string(offered) + " frames");
+    }
+    return status;
 }
 
-int infoCommand(int argc, char** argv) {
-    if (argc != 3) return fail("info needs exactly one RECORDING file");
-    const RecordingSummary summary = inspectRecording(argv[2]);
-    if (!summary.readable) return fail(std::string("cannot read recording ") + argv[2]);
+int infoCommand(const CommandLine& line) {
+    const std::string& path = line.words[0];
+    const RecordingSummary summary = inspectRecording(path);
+    if (!summary.readable) return fail("cannot read recording " + path);
     std::printf("stars: %d\nframes in header: %d\nframes in file: %lld\nconsistent: %s\n", summary.starCount,
                 summary.headerFrames, static_cast<long long>(summary.framesInFile),
                 summary.consistent ? "yes" : "no");
@@ -162,10 +175,15 @@ int infoCommand(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) return usage();
-    const std::string command = argv[1];
-    if (command == "compose") return composeCommand(argc, argv);
-    if (command == "run") return runCommand(argc, argv);
-    if (command == "info") return infoCommand(argc, argv);
-    return usage();
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    CommandLine line;
+    std::string problem;
+    if (!parseCommandLine(args, line, problem)) return fail(problem + " (selvane-batch --help shows the usage)");
+    switch (line.command) {
+        case Command::Help: std::fputs(usageText().c_str(), stdout); return 0;
+        case Command::Compose: return composeCommand(line);
+        case Command::Run: return runCommand(line);
+        case Command::Info: return infoCommand(line);
+    }
+    return 2;
 }

@@ -37,8 +37,44 @@ for bad in "frobnicate" "compose" "compose --out" "compose --out x --seed -1" "r
 done
 check '[ ! -e x ]' "no partial output after bad arguments"
 
+for help in --help -h; do
+  "$BATCH" $help > out.txt 2> err.txt
+  check '[ $? -eq 0 ] && grep -q "^usage: selvane-batch compose" out.txt && [ ! -s err.txt ]' "$help prints the usage"
+done
+"$BATCH" > /dev/null 2> err.txt
+check '[ $? -eq 2 ] && [ $(wc -l < err.txt) -eq 1 ] && grep -q "no command.*--help" err.txt' "no arguments: one line"
+"$BATCH" frobnicate > /dev/null 2> err.txt
+check '[ $(wc -l < err.txt) -eq 1 ] && grep -q "frobnicate" err.txt' "unknown command: one line naming it"
+"$BATCH" compose --out --seed 5 2> err.txt
+check '[ $? -eq 2 ] && [ ! -e ./--seed ] && grep -q -- "--out needs a value" err.txt' "an option is no option's value"
+
+# Targets are checked before the recording is created; the galaxy is never recorded over.
+cp g1.txt g1.keep
+printf 'old recording' > keep.wrk
+"$BATCH" run g1.txt --steps 12 --record ./g1.txt 2> /dev/null
+check '[ $? -eq 2 ] && cmp -s g1.txt g1.keep' "--record naming the galaxy is refused"
+for save in nodir/x.txt . g1.txt/x.txt; do
+  "$BATCH" run g1.txt --steps 12 --record keep.wrk --save "$save" 2> /dev/null
+  check '[ $? -eq 2 ] && [ "$(cat keep.wrk)" = "old recording" ]' "--save $save refused before the run"
+done
+"$BATCH" run g1.txt --steps 12 --record new.wrk --save ./new.wrk 2> /dev/null
+check '[ $? -eq 2 ] && [ ! -e new.wrk ]' "--save naming the recording is refused"
+"$BATCH" run g1.txt --steps 12 --record g1.txt/rec.wrk 2> /dev/null
+check '[ $? -eq 2 ]' "--record into a file's path is refused"
+
+# A recording whose writes fail (a 20 KiB file size limit) is reported and cut back to whole frames.
+( ulimit -f 20; trap '' XFSZ; exec "$BATCH" run g1.txt --steps 60 --record full.wrk --save full-end.txt ) 2> err.txt
+status=$?
+"$BATCH" info full.wrk > info.txt
+check '[ $status -eq 2 ] && [ $(wc -l < err.txt) -eq 1 ] && grep -q "keeps 6 of 12 frames" err.txt' "failed recording exits 2"
+check 'grep -qx "frames in header: 6" info.txt && grep -qx "consistent: yes" info.txt' "cut-short recording stays consistent"
+"$BATCH" run g1.txt --steps 60 --record whole.wrk --save whole-end.txt
+check 'cmp -s full-end.txt whole-end.txt' "the galaxy is saved although recording failed"
+
 "$BATCH" compose --out zero.txt --size-of-star 0 2> /dev/null
 check '[ $? -eq 2 ] && [ ! -e zero.txt ]' "Size of Star 0 writes no file"
+"$BATCH" compose --out big.txt --stars 2000000000 2> err.txt
+check '[ $? -eq 2 ] && [ $(wc -l < err.txt) -eq 1 ] && [ ! -e big.txt ]' "too many stars: one line, no file"
 printf '5,20,5,30\r\n1,2,3\r\n' > damaged.txt
 "$BATCH" run damaged.txt --steps 3 --record d.wrk 2> /dev/null
 check '[ $? -eq 2 ] && [ ! -e d.wrk ]' "damaged galaxy is refused before any recording"

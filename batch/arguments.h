@@ -1,0 +1,32 @@
+#pragma once
+#include <map>
+#include <string>
+#include <vector>
+
+namespace selvane::batch {
+
+enum class Command { Help, Compose, Run, Info };
+
+// A command line that has passed every check that needs no file.
+struct CommandLine {
+    Command command = Command::Help;
+    std::map<std::string, std::string> options;  // "--name" -> value, each name at most once
+    std::vector<std::string> words;              // plain arguments in order
+    bool hasSeed = false;
+    long long seed = 0;   // --seed, 0 or more
+    long long steps = 0;  // --steps of run, 0 or more
+};
+
+// The options each command takes.
+const std::vector<std::string>& knownOptions(Command command);
+
+// Reads the arguments after the program name. False with a one-line `problem` (naming
+// what is wrong, without the usage) when they do not make a command.
+bool parseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& problem);
+
+// A decimal whole number within [low, high] and nothing else.
+bool parseWholeNumber(const std::string& text, long long low, long long high, long long& value);
+
+std::string usageText();
+
+}  // namespace selvane::batch
