@@ -324,7 +324,7 @@ bool parseStarData(const char* data, size_t size, ParsedStarData& out) {
         if (!scan.integer(count) || !scan.comma() || !scan.real(fresh.starSize) || !scan.comma() ||
             !scan.integer(fresh.recordingSpeed) || !scan.comma() || !scan.real(fresh.lightSpeed) || !scan.lineEnd())
             return false;
-        if (count < 0) return false;
+        if (count < 0 || count > kMaxStars) return false;  // more than a desktop can run
         if (static_cast<size_t>(count) > scan.remaining() / kMinStarRecordChars) return false;
         if (!reallocateStars(fresh.stars, count)) return false;
         StarTable& t = fresh.stars;
