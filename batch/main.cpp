@@ -14,7 +14,7 @@
 
 #include "batch/arguments.h"
 #include "engine/frame_file.h"
-#include "engine/gravity_step.h"
+#include "engine/fast_gravity_step.h"
 #include "engine/recording_summary.h"
 #include "model/compose.h"
 #include "model/star_data_file.h"
@@ -138,7 +138,7 @@ int runCommand(CommandLine& line) {
     const auto start = std::chrono::steady_clock::now();
     auto lastReport = start;
     for (long long s = 0; s < line.steps; ++s) {
-        gravityStep(table, params, counter, hooks);
+        fastGravityStep(table, params, counter, hooks);
         const auto now = std::chrono::steady_clock::now();
         if (now - lastReport >= std::chrono::seconds(1)) {
             std::fprintf(stderr, "step %lld of %lld, %d frames\n", s + 1, line.steps, recording.recordedFrames());

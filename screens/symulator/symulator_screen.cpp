@@ -1,6 +1,7 @@
 #include "screens/symulator/symulator_screen.h"
 
 #include "app/program_data.h"
+#include "engine/fast_gravity_step.h"
 #include "screens/machine_events.h"
 #include "screens/machine_states.h"
 #include "screens/symulator/symulator_gui.h"
@@ -36,7 +37,7 @@ void openSymulator() {
 
 void onSimulationTimer() {
     simulationTimer.takePending();
-    selvane::gravityStep(starTable, simulationParameters, stepCounter, stepHooks);
+    selvane::fastGravityStep(starTable, simulationParameters, stepCounter, stepHooks);
 }
 
 void onPlaybackTimer() { Selvane::onPlaybackTimer<playback>(); }

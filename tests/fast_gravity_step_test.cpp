@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+
+#include "engine/fast_gravity_step.h"
+
+namespace selvane {
+namespace {
+
+// Stars in a cube of `spread`, some on top of each other, some a Size of Star apart.
+StarTable randomGalaxy(int32_t n, double spread, double starSize, std::mt19937_64& rng) {
+    StarTable t;
+    reallocateStars(t, n);
+    t.present = true;
+    std::uniform_real_distribution<double> coord(-spread, spread), unit(0, 1);
+    for (int32_t i = 0; i < n; ++i) {
+        const double pick = unit(rng);
+        if (i > 0 && pick < 0.1) {  // coincident with an earlier star
+            const int32_t o = static_cast<int32_t>(rng() % i);
+            t.posX[i] = t.posX[o], t.posY[i] = t.posY[o], t.posZ[i] = t.posZ[o];
+        } else if (i > 0 && pick < 0.3) {  // about a Size of Star from an earlier star
+            const int32_t o = static_cast<int32_t>(rng() % i);
+            const double d = std::sqrt(std::fabs(starSize)) * (0.5 + unit(rng));
+            t.posX[i] = t.posX[o] + d, t.posY[i] = t.posY[o], t.posZ[i] = t.posZ[o] - d * unit(rng);
+        } else {
+            t.posX[i] = coord(rng), t.posY[i] = coord(rng), t.posZ[i] = coord(rng);
+        }
+        t.mass[i] = pick < 0.95 ? unit(rng) * 3 : 0.0;
+        t.velX[i] = (unit(rng) - 0.5) * 0.1;
+    }
+    t.displayX = t.posX, t.displayY = t.posY, t.displayZ = t.posZ;
+    return t;
+}
+
+void expectSameBits(const StarTable& a, const StarTable& b, const std::string& where) {
+    const std::vector<double> StarTable::*arrays[] = {&StarTable::displayX, &StarTable::displayY, &StarTable::displayZ,
+                                                      &StarTable::posX,     &StarTable::posY,     &StarTable::posZ,
+                                                      &StarTable::velX,     &StarTable::velY,     &StarTable::velZ,
+                                                      &StarTable::mass};
+    ASSERT_EQ(a.starCount, b.starCount) << where;
+    for (auto array : arrays) {
+        const auto& x = a.*array;
+        const auto& y = b.*array;
+        ASSERT_EQ(x.size(), y.size()) << where;
+        for (size_t i = 0; i < x.size(); ++i)
+            ASSERT_EQ(0, std::memcmp(&x[i], &y[i], sizeof(double))) << where << " star " << i << ": " << x[i] << " vs " << y[i];
+    }
+}
+
+// Runs the plain loop and every path and thread count the machine has on one galaxy.
+void expectFastMatchesPlain(const StarTable& start, const SimulationParameters& params, const std::string& where,
+                            int steps = 3) {
+    StarTable plain = start;
+    StepCounter plainCounter;
+    int plainRecords = 0;
+    for (int s = 0; s < steps; ++s) gravityStep(plain, params, plainCounter, {nullptr, [&] { ++plainRecords; }});
+    for (StepPath path : {StepPath::Scalar, StepPath::Sse2, StepPath::Avx2}) {
+        if (!stepPathAvailable(path)) continue;
+        for (int threads : {1, 2, 3}) {
+            StarTable fast = start;
+            StepCounter counter;
+            int records = 0, views = 0;
+            for (int s = 0; s < steps; ++s)
+                fastGravityStep(fast, params, counter, {[&] { ++views; }, [&] { ++records; }}, {threads, path});
+            const std::string at = where + " path " + std::to_string(static_cast<int>(path)) + " threads " +
+                                   std::to_string(threads);
+            expectSameBits(plain, fast, at);
+            EXPECT_EQ(counter.steps, plainCounter.steps) << at;
+            EXPECT_EQ(records, plainRecords) << at;
+            EXPECT_EQ(views, steps) << at;
+        }
+    }
+}
+
+SimulationParameters paramsWith(double starSize) {
+    SimulationParameters p;
+    p.starSize = starSize;
+    p.recordingSpeed = 2;
+    return p;
+}
+
+TEST(FastGravityStep, SameBitsAsPlainLoopOnRandomGalaxies) {
+    std::mt19937_64 rng(7);
+    for (int32_t n : {0, 1, 2, 3, 5, 8, 37, 300}) {
+        for (double spread : {1.0, 100.0, 2500.0}) {
+            for (double starSize : {20.0, 1e-300, 1e300, 0.5}) {
+                const StarTable t = randomGalaxy(n, spread, starSize, rng);
+                expectFastMatchesPlain(t, paramsWith(starSize),
+                                       "n " + std::to_string(n) + " spread " + std::to_string(spread) + " size " +
+                                           std::to_string(starSize));
+            }
+        }
+    }
+}
+
+TEST(FastGravityStep, SameBitsWithNonFiniteValuesAndNoSoftening) {
+    std::mt19937_64 rng(11);
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (int32_t n : {2, 9, 300}) {
+        StarTable t = randomGalaxy(n, 50, 20, rng);
+        t.posX[n / 2] = inf;
+        t.posY[n - 1] = nan;
+        expectFastMatchesPlain(t, paramsWith(20), "non-finite n " + std::to_string(n), 2);
+        StarTable heavy = randomGalaxy(n, 50, 20, rng);
+        heavy.mass[0] = inf;
+        expectFastMatchesPlain(heavy, paramsWith(20), "infinite mass n " + std::to_string(n), 2);
+        for (double starSize : {0.0, nan, -4.0}) {
+            expectFastMatchesPlain(randomGalaxy(n, 50, 20, rng), paramsWith(starSize), "size " + std::to_string(starSize));
+        }
+    }
+    StarTable absent = randomGalaxy(4, 50, 20, rng);
+    absent.present = false;
+    expectFastMatchesPlain(absent, paramsWith(20), "absent table");
+}
+
+TEST(FastGravityStep, DefaultChoiceMatchesPlainLoopOnLargeGalaxy) {
+    std::mt19937_64 rng(3);
+    const StarTable start = randomGalaxy(600, 200, 20, rng);
+    StarTable plain = start, fast = start;
+    StepCounter a, b;
+    for (int s = 0; s < 2; ++s) {
+        gravityStep(plain, paramsWith(20), a, {});
+        fastGravityStep(fast, paramsWith(20), b, {});
+    }
+    expectSameBits(plain, fast, "default choice");
+}
+
+}  // namespace
+}  // namespace selvane
