@@ -2,7 +2,7 @@
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: run test deps native win64 win32 fuzz asan test-native test-win64 test-fuzz test-asan dist screenshots clean
+.PHONY: run test bench deps native win64 win32 fuzz asan test-native test-win64 test-fuzz test-asan dist screenshots clean
 
 deps:
 	@tools/install-deps
@@ -65,6 +65,10 @@ dist: win64 win32
 	  sed 's/$$/\r/' docs/windows-readme.txt > $$out/README.txt; \
 	  echo "$$out:"; ls -l $$out | tail -n +2; \
 	done
+
+# Speed of the step (plain loop against the fast one), composition and the galaxy file.
+bench: native
+	build/native/core_benchmarks
 
 # Pictures of the three screens for the README.
 screenshots: win64
