@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -475,6 +476,141 @@ TEST_F(FrameFileTest, OpeningTheSameStarCountGivesFreshDisplayedArrays) {
     EXPECT_EQ(table.displayZ, (std::vector<double>{0, 0}));
     EXPECT_TRUE(sameBits(table.posY, before.posY));
     EXPECT_TRUE(sameBits(table.velX, before.velX));
+}
+
+// What loadFrame may leave in one plane after the file changed under the open stream: a
+// prefix of values the file held (before or after the change, as a read buffer may still
+// hold older bytes), then the table's own values untouched.
+void expectPrefixFromFile(const std::vector<double>& got, const std::vector<double>& before,
+                          const std::string& oldBytes, const std::string& newBytes, int64_t planeOffset,
+                          bool whole) {
+    bool inPrefix = true;
+    for (size_t i = 0; i < got.size(); ++i) {
+        const int64_t at = planeOffset + 8 * static_cast<int64_t>(i);
+        bool fromFile = false;
+        for (const std::string* bytes : {&oldBytes, &newBytes})
+            if (at + 8 <= static_cast<int64_t>(bytes->size()) &&
+                std::memcmp(bytes->data() + at, &got[i], 8) == 0)
+                fromFile = true;
+        const bool untouched = std::memcmp(&got[i], &before[i], 8) == 0;
+        if (inPrefix && !fromFile) inPrefix = false;
+        if (!inPrefix) EXPECT_TRUE(untouched) << "star " << i << " holds neither the file's value nor its own";
+    }
+    if (whole) EXPECT_TRUE(inPrefix) << "a whole frame must come entirely from the file";
+}
+
+TEST_F(FrameFileTest, ReplaySurvivesTheFileTruncatedGrownOrRewrittenWhileOpen) {
+    constexpr int32_t n = 3;
+    std::string original = header(n, 4);
+    for (int k = 0; k < 4; ++k)
+        for (int i = 0; i < 3 * n; ++i) original += doubleBytes(k * 100 + i + 1);
+    std::string rewritten = header(5, 2);  // another galaxy: 5 stars, 2 frames
+    for (int i = 0; i < 2 * 3 * 5; ++i) rewritten += doubleBytes(-(i + 1.5));
+    struct Change {
+        const char* name;
+        std::string bytes;
+    };
+    const std::vector<Change> changes = {
+        {"truncated to nothing", ""},
+        {"truncated inside the header", original.substr(0, 5)},
+        {"truncated inside frame 1", original.substr(0, 8 + 72 + 30)},
+        {"truncated to two frames", original.substr(0, 8 + 2 * 72)},
+        {"grown by a frame and a half", original + original.substr(8, 72 + 36)},
+        {"rewritten with another header", rewritten},
+    };
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.name);
+        writeAll(path(), original);
+        StarTable table = makeTable(n);
+        FrameFile reader(path());
+        ASSERT_TRUE(reader.openRecording(table));
+        ASSERT_EQ(reader.replayFrames(), 4);
+        EXPECT_TRUE(reader.loadFrame(table, 3));  // fill the stream's read buffer with the old bytes
+        writeAll(path(), change.bytes);            // a second stream changes the file
+        for (int32_t k : {0, 1, 2, 3, 4, 5, 6, -1, std::numeric_limits<int32_t>::max(),
+                          std::numeric_limits<int32_t>::min()}) {
+            SCOPED_TRACE(k);
+            const StarTable marked = makeTable(n, 9);  // values no file here holds
+            StarTable t = marked;
+            const bool whole = reader.loadFrame(t, k);
+            expectAllArraysSized(t);
+            if (k < 0 || k > 6) {
+                EXPECT_FALSE(whole);
+                EXPECT_TRUE(sameBits(t.displayX, marked.displayX));
+                continue;
+            }
+            const int64_t frame = 8 + 24 * n * static_cast<int64_t>(k);
+            expectPrefixFromFile(t.displayX, marked.displayX, original, change.bytes, frame, whole);
+            expectPrefixFromFile(t.displayY, marked.displayY, original, change.bytes, frame + 8 * n, whole);
+            expectPrefixFromFile(t.displayZ, marked.displayZ, original, change.bytes, frame + 16 * n, whole);
+        }
+        // The open recording keeps its own star count and frame count whatever the file says now.
+        EXPECT_EQ(reader.recordingStarCount(), n);
+        EXPECT_EQ(reader.replayFrames(), 4);
+        reader.closeRecording();
+        // Opened again, the changed file is believed only as far as its length backs it.
+        StarTable again = makeTable(n);
+        ASSERT_TRUE(reader.openRecording(again));
+        const int64_t len = static_cast<int64_t>(change.bytes.size());
+        const int32_t stars = reader.recordingStarCount();
+        if (stars > 0) EXPECT_LE(8 + 24 * stars * int64_t(reader.replayFrames()), len);
+        expectAllArraysSized(again);
+    }
+}
+
+TEST_F(FrameFileTest, ARecordingPathThatIsADirectoryFailsSoundly) {
+    fs::create_directories(path());
+    StarTable table = makeTable(2, 1);
+    const StarTable before = table;
+    FrameFile file(path());
+    EXPECT_FALSE(file.createRecording(table));
+    EXPECT_FALSE(file.isOpen());
+    file.recordFrame(table);  // counted, written nowhere
+    EXPECT_EQ(file.recordedFrames(), 1);
+    EXPECT_EQ(file.framesInFile(), 0);
+    EXPECT_FALSE(file.writeFrame(table, 0));
+    EXPECT_FALSE(file.openRecording(table));
+    EXPECT_FALSE(file.isOpen());
+    EXPECT_EQ(file.replayFrames(), 0);
+    EXPECT_EQ(table.starCount, 2);
+    EXPECT_TRUE(sameBits(table.displayX, before.displayX));
+    EXPECT_TRUE(sameBits(table.posX, before.posX));
+    EXPECT_TRUE(fs::is_directory(path())) << "the directory is left as it was";
+    EXPECT_TRUE(fs::is_empty(path()));
+}
+
+TEST_F(FrameFileTest, ARecordingThatStopsGrowingKeepsItsHeaderTrueAtEveryLimit) {
+    // Every limit from below the header to past three frames of 2 stars (48 bytes each).
+    StarTable table = makeTable(2);
+    for (int64_t limit = 0; limit <= 8 + 48 * 3 + 1; ++limit) {
+        SCOPED_TRACE(limit);
+        const int32_t fits = limit <= 8 ? 0 : static_cast<int32_t>(std::min<int64_t>((limit - 9) / 48, 3));
+        {
+            FrameFile file(path(), limit);
+            ASSERT_TRUE(file.createRecording(table));
+            for (int i = 0; i < 200; ++i) {
+                StarTable frame = makeTable(2, i % 3 + 1);
+                file.recordFrame(frame);
+                if (i == 2) file.recordFrame(frame);  // frames keep coming after the limit
+            }
+            EXPECT_EQ(file.recordedFrames(), 201);
+            EXPECT_EQ(file.framesInFile(), fits);
+        }
+        const std::string bytes = readAll(path());
+        ASSERT_GE(bytes.size(), 8u);
+        const int32_t frames = headerFrames(bytes);
+        EXPECT_EQ(frames, fits);
+        EXPECT_EQ(bytes.size(), 8u + 48u * static_cast<size_t>(frames)) << "header and length agree";
+        // Every frame the header counts replays whole and as recorded.
+        StarTable replay = makeTable(2);
+        FrameFile reader(path());
+        ASSERT_TRUE(reader.openRecording(replay));
+        EXPECT_EQ(reader.replayFrames(), frames);
+        for (int32_t k = 0; k < frames; ++k) {
+            EXPECT_TRUE(reader.loadFrame(replay, k));
+            EXPECT_TRUE(sameBits(replay.displayY, makeTable(2, k + 1).displayY)) << "frame " << k;
+        }
+    }
 }
 
 }  // namespace

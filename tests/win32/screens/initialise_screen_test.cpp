@@ -95,7 +95,13 @@ TEST_F(InitialiseScreenTest, ComposeReadsTheFieldsAndThePreviewDrawsEveryStar) {
 
     EXPECT_EQ(pixelAt(window, 3, 133), kBlack);
     EXPECT_EQ(pixelAt(window, 3, 400), kBlack);
+    const auto& x = starTable.displayX;
+    const auto& y = starTable.displayY;
     for (int i = 0; i < 12; ++i) {
+        // A later ring's black inside may cover this one; such a star is not looked at.
+        bool covered = false;
+        for (int j = i + 1; j < 12; ++j) covered = covered || (std::fabs(x[i] - x[j]) < 8 && std::fabs(y[i] - y[j]) < 8);
+        if (covered) continue;
         // The ring's left edge is white, on the star's row.
         const int left = static_cast<int>(250 + starTable.displayX[i] - 3);
         const int row = static_cast<int>(270 - starTable.displayY[i]);

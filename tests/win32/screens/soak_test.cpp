@@ -1,0 +1,221 @@
+#include <windows.h>
+// after windows.h, which it needs
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "model/compose.h"
+#include "screens/player/player_screen.h"
+#include "screens/symulator/symulator_screen.h"
+#include "tests/win32/screens/screen_fixture.h"
+
+namespace Quillon::Selvane::Testing {
+namespace {
+
+constexpr int32_t kSoakStars = 600;
+constexpr DWORD kSoakMilliseconds = 10000;
+
+// Private bytes and working set of this process.
+PROCESS_MEMORY_COUNTERS memoryNow() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return counters;
+}
+
+std::vector<unsigned char> fileBytes(const char* path) {
+    std::vector<unsigned char> bytes;
+    if (FILE* file = std::fopen(path, "rb")) {
+        unsigned char buffer[65536];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.insert(bytes.end(), buffer, buffer + n);
+        std::fclose(file);
+    }
+    return bytes;
+}
+
+int32_t int32At(const std::vector<unsigned char>& bytes, size_t at) {
+    int32_t value = 0;
+    if (bytes.size() >= at + 4) std::memcpy(&value, bytes.data() + at, 4);
+    return value;
+}
+
+// The recording as another reader sees it while the program still writes it: length and
+// header frame count, through a handle that lets the writer go on.
+bool peekRecording(int64_t& length, int32_t& headerFrames) {
+    HANDLE file = CreateFileA("Recorder.wrk", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER size{};
+    int32_t header[2] = {};
+    DWORD got = 0;
+    const bool ok = GetFileSizeEx(file, &size) && ReadFile(file, header, sizeof header, &got, nullptr) && got == 8;
+    CloseHandle(file);
+    length = size.QuadPart;
+    headerFrames = header[1];
+    return ok;
+}
+
+void scrollTo(HWND window, int position) {
+    SendMessageA(window, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, position),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, kIndicater)));
+}
+
+using SoakTest = ScreenTest;
+
+TEST_F(SoakTest, RunningGalaxyWhileScrubbingTheRecordingStaysFlatAndLosesNothing) {
+    selvane::FieldTexts fields;
+    fields.numberOfStar = std::to_string(kSoakStars);
+    fields.scale = "1000";  // room for every star
+    ASSERT_TRUE(selvane::composeGalaxy(fields, 4321, randomGenerator, starTable, simulationParameters));
+    ASSERT_EQ(starTable.starCount, kSoakStars);
+    openSymulatorScreen();
+    HWND window = viewing();
+    ASSERT_TRUE(window);
+    const int32_t offeredBefore = workFile.recordedFrames();  // the count runs over the program's life
+    click(window, kRunStop);
+    ASSERT_EQ(captionOf(window, kRunStop), "Stop");
+
+    const DWORD start = GetTickCount();
+    PROCESS_MEMORY_COUNTERS warm{}, peak{};
+    bool warmed = false;
+    int32_t lastFrames = 0;
+    int action = 0;
+    std::set<int32_t> positions;
+    int peeks = 0;
+    while (GetTickCount() - start < kSoakMilliseconds) {
+        switch (action++ % 6) {  // scrub the growing recording as a person would
+            case 0: click(window, kRew); break;
+            case 1: click(window, kFastFoword); break;
+            case 2: scrollTo(window, (action * 37) % 101); break;
+            case 3: click(window, kPlayPause); break;
+            case 4: scrollTo(window, 100); break;
+            default: click(window, kPlayPause); break;
+        }
+        pumpUntil([] { return false; }, 40);
+        const int32_t frames = workFile.framesInFile();
+        ASSERT_GE(frames, lastFrames) << "the recording never shrinks";
+        ASSERT_EQ(frames, workFile.recordedFrames() - offeredBefore) << "every frame offered is in the file";
+        ASSERT_EQ(frames, stepCounter.steps / 5);
+        ASSERT_EQ(starTable.displayX.size(), static_cast<size_t>(kSoakStars));
+        lastFrames = frames;
+        positions.insert(Symulator::playback.playPosition);
+        int64_t length = 0;
+        int32_t onDisk = -1;
+        // Each frame's bytes reach the file before its count; the count may wait in the
+        // buffer (before the first frame, the whole header may).
+        if (frames > 0) {
+            ASSERT_TRUE(peekRecording(length, onDisk));
+            ASSERT_EQ(length, 8 + 24LL * kSoakStars * frames);
+            ASSERT_TRUE(onDisk == frames || onDisk == frames - 1) << onDisk << " of " << frames;
+            ++peeks;
+        }
+        const PROCESS_MEMORY_COUNTERS now = memoryNow();
+        if (!warmed && GetTickCount() - start >= 1000) {
+            warm = now;
+            peak = now;
+            warmed = true;
+        }
+        if (warmed) {
+            peak.PagefileUsage = std::max(peak.PagefileUsage, now.PagefileUsage);
+            peak.WorkingSetSize = std::max(peak.WorkingSetSize, now.WorkingSetSize);
+        }
+    }
+    const PROCESS_MEMORY_COUNTERS end = memoryNow();
+    click(window, kRunStop);
+    ASSERT_EQ(captionOf(window, kRunStop), "RUN");
+    const int32_t frames = workFile.framesInFile();
+    const int32_t steps = stepCounter.steps;
+    std::printf("soak: %d stars, %lu ms, %d steps, %d frames (%lld bytes), %d frame positions shown\n"
+                "soak: private bytes after 1 s %llu KB, peak %llu KB, end %llu KB\n"
+                "soak: working set after 1 s %llu KB, peak %llu KB, end %llu KB\n",
+                kSoakStars, static_cast<unsigned long>(kSoakMilliseconds), steps, frames,
+                8 + 24LL * kSoakStars * frames, static_cast<int>(positions.size()),
+                static_cast<unsigned long long>(warm.PagefileUsage / 1024),
+                static_cast<unsigned long long>(peak.PagefileUsage / 1024),
+                static_cast<unsigned long long>(end.PagefileUsage / 1024),
+                static_cast<unsigned long long>(warm.WorkingSetSize / 1024),
+                static_cast<unsigned long long>(peak.WorkingSetSize / 1024),
+                static_cast<unsigned long long>(end.WorkingSetSize / 1024));
+    EXPECT_GE(frames, 20) << "the galaxy really ran";
+    EXPECT_GE(peeks, 100);
+    EXPECT_GE(positions.size(), 10u) << "the controls really moved through the recording";
+    // The recording grows by megabytes; the process must not grow with it.
+    EXPECT_LT(peak.PagefileUsage, warm.PagefileUsage + 4 * 1024 * 1024);
+    EXPECT_LT(peak.WorkingSetSize, warm.WorkingSetSize + 8 * 1024 * 1024);
+
+    DestroyWindow(window);  // closing completes the recording
+    WPARAM code = 1;
+    EXPECT_TRUE(quitPosted(code));
+    EXPECT_FALSE(workFile.isOpen());
+    const std::vector<unsigned char> bytes = fileBytes("Recorder.wrk");
+    EXPECT_EQ(int32At(bytes, 0), kSoakStars);
+    EXPECT_EQ(int32At(bytes, 4), frames);
+    EXPECT_EQ(bytes.size(), 8 + 24ull * kSoakStars * frames) << "header and length agree, nothing lost";
+}
+
+TEST_F(SoakTest, PlayerGivenADirectoryAsItsRecordingEndsWithNoWindow) {
+    ASSERT_TRUE(CreateDirectoryA("Recorder.wrk", nullptr));
+    openPlayerScreen();
+    EXPECT_FALSE(viewing());
+    EXPECT_FALSE(FindWindowA("EWindow", "Selvane"));
+    WPARAM code = 1;
+    EXPECT_TRUE(quitPosted(code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_FALSE(workFile.isOpen());
+    EXPECT_TRUE(RemoveDirectoryA("Recorder.wrk"));
+}
+
+// Two stars, the second at x = 100 * (frame + 1); the file cut cutBytes short.
+void writeCutRecording(int frames, size_t cutBytes) {
+    std::vector<double> all;
+    for (int k = 0; k < frames; ++k) all.insert(all.end(), {0, 100.0 * (k + 1), 0, 0, 0, 0});
+    const int32_t header[2] = {2, frames};
+    FILE* file = std::fopen("Recorder.wrk", "wb");
+    ASSERT_TRUE(file);
+    std::fwrite(header, 4, 2, file);
+    std::fwrite(all.data(), 8, all.size(), file);
+    std::fclose(file);
+    std::vector<unsigned char> bytes = fileBytes("Recorder.wrk");
+    bytes.resize(bytes.size() - cutBytes);
+    file = std::fopen("Recorder.wrk", "wb");
+    ASSERT_TRUE(file);
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+}
+
+TEST_F(SoakTest, TruncatedRecordingReplaysToItsLastWholeFrame) {
+    writeCutRecording(3, 20);  // frame 2 is cut short
+    openPlayerScreen();
+    HWND window = viewing();
+    ASSERT_TRUE(window);
+    ASSERT_EQ(starTable.starCount, 2);
+    EXPECT_EQ(workFile.framesInFile(), 2);
+    click(window, kPlayPause);
+    ASSERT_TRUE(pumpUntil([&] { return captionOf(window, kPlayPause) == ">"; }));
+    EXPECT_EQ(starTable.displayX[1], 200.0);
+    click(window, kRew);
+    EXPECT_EQ(starTable.displayX[1], 100.0);
+    click(window, kFastFoword);
+    EXPECT_EQ(starTable.displayX[1], 200.0);
+
+    // Cut again while the Player has it open: scrubbing shows what is left, or keeps what it showed.
+    writeCutRecording(1, 30);
+    click(window, kRew);
+    click(window, kFastFoword);
+    scrollTo(window, 50);
+    click(window, kPlayPause);
+    ASSERT_TRUE(pumpUntil([&] { return captionOf(window, kPlayPause) == ">"; }));
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_EQ(starTable.displayX.size(), 2u);
+    const double shown = starTable.displayX[1];
+    EXPECT_TRUE(shown == 100.0 || shown == 200.0) << shown;
+}
+
+}  // namespace
+}  // namespace Quillon::Selvane::Testing
