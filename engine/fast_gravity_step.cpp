@@ -255,20 +255,9 @@ void fastGravityStep(StarTable& table, const SimulationParameters& params, StepC
                 sumRange(g, begin, end);
             });
         }
-        for (int32_t i = 0; i < n; ++i) {
-            table.posX[i] = table.posX[i] + table.velX[i];
-            table.displayX[i] = table.posX[i];
-            table.posY[i] = table.posY[i] + table.velY[i];
-            table.displayY[i] = table.posY[i];
-            table.posZ[i] = table.posZ[i] + table.velZ[i];
-            table.displayZ[i] = table.posZ[i];
-        }
+        moveStars(table);
     }
-    if (hooks.invalidateView) hooks.invalidateView();
-    counter.steps += 1;
-    // A Recording Speed below 1 records nothing.
-    if (params.recordingSpeed >= 1 && counter.steps % params.recordingSpeed == 0 && hooks.recordFrame)
-        hooks.recordFrame();
+    finishStep(params, counter, hooks);
 }
 
 }  // namespace selvane

@@ -6,6 +6,25 @@
 
 namespace selvane {
 
+void moveStars(StarTable& table) {
+    for (int32_t i = 0; i < table.starCount; ++i) {
+        table.posX[i] = table.posX[i] + table.velX[i];
+        table.displayX[i] = table.posX[i];
+        table.posY[i] = table.posY[i] + table.velY[i];
+        table.displayY[i] = table.posY[i];
+        table.posZ[i] = table.posZ[i] + table.velZ[i];
+        table.displayZ[i] = table.posZ[i];
+    }
+}
+
+void finishStep(const SimulationParameters& params, StepCounter& counter, const StepHooks& hooks) {
+    if (hooks.invalidateView) hooks.invalidateView();
+    counter.steps += 1;
+    // A Recording Speed below 1 records nothing.
+    if (params.recordingSpeed >= 1 && counter.steps % params.recordingSpeed == 0 && hooks.recordFrame)
+        hooks.recordFrame();
+}
+
 void gravityStep(StarTable& table, const SimulationParameters& params, StepCounter& counter,
                  const StepHooks& hooks) {
     const int32_t n = table.starCount;
@@ -34,20 +53,9 @@ void gravityStep(StarTable& table, const SimulationParameters& params, StepCount
             table.velY[i] = table.velY[i] + sy;
             table.velZ[i] = table.velZ[i] + sz;
         }
-        for (int32_t i = 0; i < n; ++i) {
-            table.posX[i] = table.posX[i] + table.velX[i];
-            table.displayX[i] = table.posX[i];
-            table.posY[i] = table.posY[i] + table.velY[i];
-            table.displayY[i] = table.posY[i];
-            table.posZ[i] = table.posZ[i] + table.velZ[i];
-            table.displayZ[i] = table.posZ[i];
-        }
+        moveStars(table);
     }
-    if (hooks.invalidateView) hooks.invalidateView();
-    counter.steps += 1;
-    // A Recording Speed below 1 records nothing.
-    if (params.recordingSpeed >= 1 && counter.steps % params.recordingSpeed == 0 && hooks.recordFrame)
-        hooks.recordFrame();
+    finishStep(params, counter, hooks);
 }
 
 }  // namespace selvane

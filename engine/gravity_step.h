@@ -22,4 +22,9 @@ struct StepHooks {
 void gravityStep(StarTable& table, const SimulationParameters& params, StepCounter& counter,
                  const StepHooks& hooks);
 
+// The end of every step, whichever way the velocities were summed: positions move by the
+// new velocities and are displayed; then the view hook, the counter and the record hook.
+void moveStars(StarTable& table);
+void finishStep(const SimulationParameters& params, StepCounter& counter, const StepHooks& hooks);
+
 }  // namespace selvane

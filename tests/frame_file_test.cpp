@@ -494,9 +494,13 @@ void expectPrefixFromFile(const std::vector<double>& got, const std::vector<doub
                 fromFile = true;
         const bool untouched = std::memcmp(&got[i], &before[i], 8) == 0;
         if (inPrefix && !fromFile) inPrefix = false;
-        if (!inPrefix) EXPECT_TRUE(untouched) << "star " << i << " holds neither the file's value nor its own";
+        if (!inPrefix) {
+            EXPECT_TRUE(untouched) << "star " << i << " holds neither the file's value nor its own";
+        }
     }
-    if (whole) EXPECT_TRUE(inPrefix) << "a whole frame must come entirely from the file";
+    if (whole) {
+        EXPECT_TRUE(inPrefix) << "a whole frame must come entirely from the file";
+    }
 }
 
 TEST_F(FrameFileTest, ReplaySurvivesTheFileTruncatedGrownOrRewrittenWhileOpen) {
@@ -553,7 +557,9 @@ TEST_F(FrameFileTest, ReplaySurvivesTheFileTruncatedGrownOrRewrittenWhileOpen) {
         ASSERT_TRUE(reader.openRecording(again));
         const int64_t len = static_cast<int64_t>(change.bytes.size());
         const int32_t stars = reader.recordingStarCount();
-        if (stars > 0) EXPECT_LE(8 + 24 * stars * int64_t(reader.replayFrames()), len);
+        if (stars > 0) {
+            EXPECT_LE(8 + 24 * stars * int64_t(reader.replayFrames()), len);
+        }
         expectAllArraysSized(again);
     }
 }
