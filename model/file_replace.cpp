@@ -130,17 +130,10 @@ Target examine(const fs::path& requested) {
     return t;
 }
 
-}  // namespace
+// Windows tells whether a folder can be written only by trying, which the save does.
+bool folderWritable(const fs::path&) { return true; }
 
-std::string replaceProblem(const fs::path& path) {
-    const Target t = examine(path);
-    if (t.problem) return t.problem;
-    fs::path folder = t.path.parent_path();
-    if (folder.empty()) folder = ".";
-    std::error_code ec;
-    if (!fs::is_directory(folder, ec)) return "has no folder to be made in";
-    return std::string();
-}
+}  // namespace
 
 bool replaceFileContents(const fs::path& requested, const std::string& bytes) {
     const Target target = examine(requested);
@@ -237,18 +230,9 @@ Target examine(const fs::path& requested) {
     return t;
 }
 
-}  // namespace
+bool folderWritable(const fs::path& folder) { return ::access(folder.c_str(), W_OK) == 0; }
 
-std::string replaceProblem(const fs::path& path) {
-    const Target t = examine(path);
-    if (t.problem) return t.problem;
-    fs::path folder = t.path.parent_path();
-    if (folder.empty()) folder = ".";
-    std::error_code ec;
-    if (!fs::is_directory(folder, ec)) return "has no folder to be made in";
-    if (::access(folder.c_str(), W_OK) != 0) return "is in a folder that cannot be written";
-    return std::string();
-}
+}  // namespace
 
 bool replaceFileContents(const fs::path& requested, const std::string& bytes) {
     const Target target = examine(requested);
@@ -281,5 +265,16 @@ bool replaceFileContents(const fs::path& requested, const std::string& bytes) {
 }
 
 #endif
+
+std::string replaceProblem(const fs::path& path) {
+    const Target t = examine(path);
+    if (t.problem) return t.problem;
+    fs::path folder = t.path.parent_path();
+    if (folder.empty()) folder = ".";
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) return "has no folder to be made in";
+    if (!folderWritable(folder)) return "is in a folder that cannot be written";
+    return std::string();
+}
 
 }  // namespace selvane

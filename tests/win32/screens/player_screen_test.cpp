@@ -22,12 +22,7 @@ void writeRecording(int frames) {
 using PlayerScreenTest = ScreenTest;
 
 TEST_F(PlayerScreenTest, WithoutARecordingTheProgramEndsAndNoWindowAppears) {
-    openPlayerScreen();
-    EXPECT_FALSE(viewing());
-    EXPECT_FALSE(FindWindowA("EWindow", "Selvane"));
-    WPARAM code = 1;
-    EXPECT_TRUE(quitPosted(code));
-    EXPECT_EQ(code, 0u);
+    expectPlayerEndsWithNoWindow();
 }
 
 TEST_F(PlayerScreenTest, ReplaysTheRecordingAndDrawsItThroughItsOwnCamera) {

@@ -98,6 +98,15 @@ protected:
         DeleteFileA("Recorder.wrk");
     }
     HWND viewing() const { return viewingWindow ? viewingWindow->handle : nullptr; }
+    // "Player" with no recording to replay: the program ends, code 0, and no window appears.
+    void expectPlayerEndsWithNoWindow() {
+        openPlayerScreen();
+        EXPECT_FALSE(viewing());
+        EXPECT_FALSE(FindWindowA("EWindow", "Selvane"));
+        WPARAM code = 1;
+        EXPECT_TRUE(quitPosted(code));
+        EXPECT_EQ(code, 0u);
+    }
 };
 
 // The parameter window, built once for the whole test program as start-up does.

@@ -161,12 +161,7 @@ TEST_F(SoakTest, RunningGalaxyWhileScrubbingTheRecordingStaysFlatAndLosesNothing
 
 TEST_F(SoakTest, PlayerGivenADirectoryAsItsRecordingEndsWithNoWindow) {
     ASSERT_TRUE(CreateDirectoryA("Recorder.wrk", nullptr));
-    openPlayerScreen();
-    EXPECT_FALSE(viewing());
-    EXPECT_FALSE(FindWindowA("EWindow", "Selvane"));
-    WPARAM code = 1;
-    EXPECT_TRUE(quitPosted(code));
-    EXPECT_EQ(code, 0u);
+    expectPlayerEndsWithNoWindow();
     EXPECT_FALSE(workFile.isOpen());
     EXPECT_TRUE(RemoveDirectoryA("Recorder.wrk"));
 }
