@@ -4,39 +4,13 @@
 #include <cstdint>
 #include <cstring>
 
+#include "engine/exp_constants.h"
+
 namespace selvane {
-namespace {
 
-uint64_t bitsOf(double d) {
-    uint64_t u;
-    std::memcpy(&u, &d, sizeof u);
-    return u;
-}
+namespace exp_detail {
 
-double fromBits(uint64_t u) {
-    double d;
-    std::memcpy(&d, &u, sizeof d);
-    return d;
-}
-
-// e^x = 2^(k/128) * e^r with k = round(x * 128/ln 2) and |r| <= ln 2/256.
-constexpr int kTableBits = 7;
-constexpr uint64_t kTableSize = 1 << kTableBits;
-constexpr double kInvLn2N = 0x1.71547652b82fep+7;    // 128/ln 2
-constexpr double kNegLn2HiN = -0x1.62e42fefa0000p-8;  // -ln 2/128, high part (k * it is exact)
-constexpr double kNegLn2LoN = -0x1.cf79abc9e3b3ap-47;  // the rest of -ln 2/128
-constexpr double kShift = 0x1.8p+52;      // 1.5 * 2^52: rounds to an integer
-// e^r - 1 ~ r + r^2 (C2 + r C3) + r^4 (C4 + r C5)
-constexpr double kC2 = 0x1.ffffffffffdbdp-2;
-constexpr double kC3 = 0x1.555555555543cp-3;
-constexpr double kC4 = 0x1.55555cf172b91p-5;
-constexpr double kC5 = 0x1.1111167a4d017p-7;
-
-// For i = 0..127, 2^(i/128) split as H + H * tail: entry 2i is tail (the relative error of H
-// rounded to a double), entry 2i+1 is the bits of H, the double nearest 2^(i/128), minus
-// i << 45 so that adding k << 45 puts the exponent of 2^(k/128) in place.
-// tools/exp_table.py recomputes them from exact arithmetic.
-constexpr uint64_t kTable[2 * kTableSize] = {
+const uint64_t kTable[2 * kTableSize] = {
     0x0000000000000000, 0x3ff0000000000000,
     0x3c9b3b4f1a88bf6e, 0x3feff63da9fb3335,
     0xbc7160139cd8dc5d, 0x3fefec9a3e778061,
@@ -166,6 +140,25 @@ constexpr uint64_t kTable[2 * kTableSize] = {
     0x3c77893b4d91cd9d, 0x3fefe7c1819e90d8,
     0x3c5305c14160cc89, 0x3feff3c22b8f71f1,
 };
+
+}  // namespace exp_detail
+
+namespace {
+
+using namespace exp_detail;
+
+uint64_t bitsOf(double d) {
+    uint64_t u;
+    std::memcpy(&u, &d, sizeof u);
+    return u;
+}
+
+double fromBits(uint64_t u) {
+    double d;
+    std::memcpy(&d, &u, sizeof d);
+    return d;
+}
+
 
 // Sign and exponent bits.
 uint32_t top12(double x) { return static_cast<uint32_t>(bitsOf(x) >> 52); }

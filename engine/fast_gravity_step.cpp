@@ -1,40 +1,20 @@
 #include "engine/fast_gravity_step.h"
 
-#include <emmintrin.h>
-#if !defined(_WIN32)
-#include <immintrin.h>
-#endif
-
 #include <cmath>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 #include "engine/exp.h"
+#include "engine/step_kernels.h"
 
 namespace selvane {
-namespace {
-
-// Below this, 1 - exp(k * r2) is exactly 1 with the program's exp, so f is g.
-constexpr double kExpSkipBound = -0x1.2b708872320e1p+5;
-// Below this many stars, waking workers costs more than it saves.
-constexpr int32_t kThreadedFrom = 256;
-
-struct Galaxy {
-    const double* x;
-    const double* y;
-    const double* z;
-    const double* m;
-    double* vx;
-    double* vy;
-    double* vz;
-    int32_t n;
-    double k;
-};
+namespace step_kernels {
 
 // The plain loop's sum for one star, and its velocity update.
-void sumScalar(const Galaxy& g, int32_t i) {
+static void sumScalar(const Galaxy& g, int32_t i) {
     double sx = 0, sy = 0, sz = 0;
     for (int32_t j = 0; j < g.n; ++j) {
         if (j == i) continue;
@@ -56,95 +36,14 @@ void sumRangeScalar(const Galaxy& g, int32_t begin, int32_t end) {
     for (int32_t i = begin; i < end; ++i) sumScalar(g, i);
 }
 
-// Two stars i per register. Lanes that the plain loop skips (j == i, r2 not > 0) keep
-// their sums unchanged through a select, whatever the arithmetic gave them.
-void sumRangeSse2(const Galaxy& g, int32_t begin, int32_t end) {
-    int32_t i = begin;
-    const __m128d one = _mm_set1_pd(1.0), zero = _mm_setzero_pd();
-    const __m128d k = _mm_set1_pd(g.k), bound = _mm_set1_pd(kExpSkipBound);
-    for (; i + 2 <= end; i += 2) {
-        const __m128d xi = _mm_loadu_pd(g.x + i), yi = _mm_loadu_pd(g.y + i), zi = _mm_loadu_pd(g.z + i);
-        const __m128i lane = _mm_set_epi32(0, i + 1, 0, i);
-        __m128d sx = zero, sy = zero, sz = zero;
-        for (int32_t j = 0; j < g.n; ++j) {
-            const __m128d dx = _mm_sub_pd(_mm_set1_pd(g.x[j]), xi);
-            const __m128d dy = _mm_sub_pd(_mm_set1_pd(g.y[j]), yi);
-            const __m128d dz = _mm_sub_pd(_mm_set1_pd(g.z[j]), zi);
-            const __m128d r2 = _mm_add_pd(_mm_add_pd(_mm_mul_pd(dx, dx), _mm_mul_pd(dy, dy)), _mm_mul_pd(dz, dz));
-            const __m128d notSelf =
-                _mm_castsi128_pd(_mm_xor_si128(_mm_cmpeq_epi32(lane, _mm_set_epi32(0, j, 0, j)), _mm_set1_epi32(-1)));
-            // Both halves of a 64-bit lane must differ from j's; the high half is 0 in both.
-            const __m128d differs = _mm_castsi128_pd(
-                _mm_shuffle_epi32(_mm_castpd_si128(notSelf), _MM_SHUFFLE(2, 2, 0, 0)));
-            const __m128d active = _mm_and_pd(differs, _mm_cmpgt_pd(r2, zero));
-            if (_mm_movemask_pd(active) == 0) continue;
-            const __m128d gr = _mm_div_pd(_mm_div_pd(_mm_mul_pd(_mm_sqrt_pd(r2), _mm_set1_pd(g.m[j])), r2), r2);
-            const __m128d kr2 = _mm_mul_pd(k, r2);
-            __m128d e = zero;
-            const int needExp = _mm_movemask_pd(_mm_andnot_pd(_mm_cmplt_pd(kr2, bound), active));
-            if (needExp) {
-                alignas(16) double a[2], r[2] = {0, 0};
-                _mm_store_pd(a, kr2);
-                for (int l = 0; l < 2; ++l)
-                    if (needExp & (1 << l)) r[l] = exactExp(a[l]);
-                e = _mm_load_pd(r);
-            }
-            const __m128d f = _mm_mul_pd(_mm_sub_pd(one, e), gr);
-            sx = _mm_or_pd(_mm_and_pd(active, _mm_add_pd(sx, _mm_mul_pd(f, dx))), _mm_andnot_pd(active, sx));
-            sy = _mm_or_pd(_mm_and_pd(active, _mm_add_pd(sy, _mm_mul_pd(f, dy))), _mm_andnot_pd(active, sy));
-            sz = _mm_or_pd(_mm_and_pd(active, _mm_add_pd(sz, _mm_mul_pd(f, dz))), _mm_andnot_pd(active, sz));
-        }
-        _mm_storeu_pd(g.vx + i, _mm_add_pd(_mm_loadu_pd(g.vx + i), sx));
-        _mm_storeu_pd(g.vy + i, _mm_add_pd(_mm_loadu_pd(g.vy + i), sy));
-        _mm_storeu_pd(g.vz + i, _mm_add_pd(_mm_loadu_pd(g.vz + i), sz));
-    }
-    sumRangeScalar(g, i, end);
-}
+}  // namespace step_kernels
 
-#if !defined(_WIN32)
-// Four stars i per register. Not on Windows: its compilers do not align the stack for
-// 32-byte spills.
-__attribute__((target("avx2"))) void sumRangeAvx2(const Galaxy& g, int32_t begin, int32_t end) {
-    int32_t i = begin;
-    const __m256d one = _mm256_set1_pd(1.0), zero = _mm256_setzero_pd();
-    const __m256d k = _mm256_set1_pd(g.k), bound = _mm256_set1_pd(kExpSkipBound);
-    for (; i + 4 <= end; i += 4) {
-        const __m256d xi = _mm256_loadu_pd(g.x + i), yi = _mm256_loadu_pd(g.y + i), zi = _mm256_loadu_pd(g.z + i);
-        const __m256i lane = _mm256_set_epi64x(i + 3, i + 2, i + 1, i);
-        __m256d sx = zero, sy = zero, sz = zero;
-        for (int32_t j = 0; j < g.n; ++j) {
-            const __m256d dx = _mm256_sub_pd(_mm256_set1_pd(g.x[j]), xi);
-            const __m256d dy = _mm256_sub_pd(_mm256_set1_pd(g.y[j]), yi);
-            const __m256d dz = _mm256_sub_pd(_mm256_set1_pd(g.z[j]), zi);
-            const __m256d r2 = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(dx, dx), _mm256_mul_pd(dy, dy)),
-                                             _mm256_mul_pd(dz, dz));
-            const __m256d self = _mm256_castsi256_pd(_mm256_cmpeq_epi64(lane, _mm256_set1_epi64x(j)));
-            const __m256d active = _mm256_andnot_pd(self, _mm256_cmp_pd(r2, zero, _CMP_GT_OQ));
-            if (_mm256_movemask_pd(active) == 0) continue;
-            const __m256d gr = _mm256_div_pd(
-                _mm256_div_pd(_mm256_mul_pd(_mm256_sqrt_pd(r2), _mm256_set1_pd(g.m[j])), r2), r2);
-            const __m256d kr2 = _mm256_mul_pd(k, r2);
-            __m256d e = zero;
-            const int needExp = _mm256_movemask_pd(_mm256_andnot_pd(_mm256_cmp_pd(kr2, bound, _CMP_LT_OQ), active));
-            if (needExp) {
-                alignas(32) double a[4], r[4] = {0, 0, 0, 0};
-                _mm256_store_pd(a, kr2);
-                for (int l = 0; l < 4; ++l)
-                    if (needExp & (1 << l)) r[l] = exactExp(a[l]);
-                e = _mm256_load_pd(r);
-            }
-            const __m256d f = _mm256_mul_pd(_mm256_sub_pd(one, e), gr);
-            sx = _mm256_blendv_pd(sx, _mm256_add_pd(sx, _mm256_mul_pd(f, dx)), active);
-            sy = _mm256_blendv_pd(sy, _mm256_add_pd(sy, _mm256_mul_pd(f, dy)), active);
-            sz = _mm256_blendv_pd(sz, _mm256_add_pd(sz, _mm256_mul_pd(f, dz)), active);
-        }
-        _mm256_storeu_pd(g.vx + i, _mm256_add_pd(_mm256_loadu_pd(g.vx + i), sx));
-        _mm256_storeu_pd(g.vy + i, _mm256_add_pd(_mm256_loadu_pd(g.vy + i), sy));
-        _mm256_storeu_pd(g.vz + i, _mm256_add_pd(_mm256_loadu_pd(g.vz + i), sz));
-    }
-    sumRangeScalar(g, i, end);
-}
-#endif
+namespace {
+
+using namespace step_kernels;
+
+// Below this many stars, waking workers costs more than it saves.
+constexpr int32_t kThreadedFrom = 256;
 
 using SumRange = void (*)(const Galaxy&, int32_t, int32_t);
 
@@ -205,9 +104,8 @@ WorkerPool& pool() {
 }
 
 SumRange sumRangeFor(StepPath path) {
-#if !defined(_WIN32)
-    if (path == StepPath::Avx2 && stepPathAvailable(StepPath::Avx2)) return sumRangeAvx2;
-#endif
+    if (path == StepPath::Avx512 && stepPathAvailable(StepPath::Avx512)) return sumRangeAvx512;
+    if (path >= StepPath::Avx2 && stepPathAvailable(StepPath::Avx2)) return sumRangeAvx2;
     if (path != StepPath::Scalar) return sumRangeSse2;
     return sumRangeScalar;
 }
@@ -215,16 +113,16 @@ SumRange sumRangeFor(StepPath path) {
 }  // namespace
 
 bool stepPathAvailable(StepPath path) {
+    __builtin_cpu_init();  // may run before the library's own start-up code has
     switch (path) {
         case StepPath::Scalar:
         case StepPath::Sse2:
             return true;
+        // The system must save the wide registers too, which these checks include.
         case StepPath::Avx2:
-#if !defined(_WIN32)
-            return __builtin_cpu_supports("avx2");
-#else
-            return false;
-#endif
+            return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+        case StepPath::Avx512:
+            return __builtin_cpu_supports("avx512f");
     }
     return false;
 }
@@ -247,10 +145,10 @@ void fastGravityStep(StarTable& table, const SimulationParameters& params, StepC
             sumRange(g, 0, n);
         } else {
             pool().run(threads, [&](int t) {
-                // Shares start on multiples of 4 so each is whole vectors but its last.
-                const int32_t quads = (n + 3) / 4;
-                const int32_t begin = static_cast<int32_t>(static_cast<int64_t>(quads) * t / threads) * 4;
-                int32_t end = static_cast<int32_t>(static_cast<int64_t>(quads) * (t + 1) / threads) * 4;
+                // Shares start on multiples of 8 so each is whole vectors but its last.
+                const int32_t octets = (n + 7) / 8;
+                const int32_t begin = static_cast<int32_t>(static_cast<int64_t>(octets) * t / threads) * 8;
+                int32_t end = static_cast<int32_t>(static_cast<int64_t>(octets) * (t + 1) / threads) * 8;
                 if (end > n) end = n;
                 sumRange(g, begin, end);
             });

@@ -5,11 +5,11 @@ namespace selvane {
 
 // Which instruction set sums the velocities: several stars i at once, each lane doing the
 // plain loop's operations in the plain loop's order, so the bits are the same.
-enum class StepPath { Scalar, Sse2, Avx2 };
+enum class StepPath { Scalar, Sse2, Avx2, Avx512 };
 
 struct StepChoice {
     int threads = 0;  // 0: every core, or one where the galaxy is too small to pay
-    StepPath path = StepPath::Avx2;  // the best the processor has at or below this
+    StepPath path = StepPath::Avx512;  // the best the processor has at or below this
 };
 
 bool stepPathAvailable(StepPath path);

@@ -58,7 +58,7 @@ void expectFastMatchesPlain(const StarTable& start, const SimulationParameters& 
     StepCounter plainCounter;
     int plainRecords = 0;
     for (int s = 0; s < steps; ++s) gravityStep(plain, params, plainCounter, {nullptr, [&] { ++plainRecords; }});
-    for (StepPath path : {StepPath::Scalar, StepPath::Sse2, StepPath::Avx2}) {
+    for (StepPath path : {StepPath::Scalar, StepPath::Sse2, StepPath::Avx2, StepPath::Avx512}) {
         if (!stepPathAvailable(path)) continue;
         for (int threads : {1, 2, 3}) {
             StarTable fast = start;

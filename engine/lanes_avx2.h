@@ -1,0 +1,47 @@
+#pragma once
+// Four doubles per register; for files built with AVX2 and FMA.
+#include <immintrin.h>
+
+#include <cstdint>
+
+namespace selvane::step_kernels {
+
+struct Avx2Lanes {
+    static constexpr int kLanes = 4;
+    static constexpr bool kExpInLanes = true;
+    using Real = __m256d;
+    using Int = __m256i;
+    using Mask = __m256d;
+
+    static Real load(const double* p) { return _mm256_loadu_pd(p); }
+    static void store(double* p, Real v) { _mm256_storeu_pd(p, v); }
+    static Real set1(double v) { return _mm256_set1_pd(v); }
+    static Real firstLanes() { return _mm256_set_pd(3, 2, 1, 0); }
+    static Real add(Real a, Real b) { return _mm256_add_pd(a, b); }
+    static Real sub(Real a, Real b) { return _mm256_sub_pd(a, b); }
+    static Real mul(Real a, Real b) { return _mm256_mul_pd(a, b); }
+    static Real div(Real a, Real b) { return _mm256_div_pd(a, b); }
+    static Real sqrt(Real a) { return _mm256_sqrt_pd(a); }
+    static Real fmadd(Real a, Real b, Real c) { return _mm256_fmadd_pd(a, b, c); }
+    static Real abs(Real a) { return _mm256_andnot_pd(_mm256_set1_pd(-0.0), a); }
+    static Mask greater(Real a, Real b) { return _mm256_cmp_pd(a, b, _CMP_GT_OQ); }
+    static Mask greaterEqual(Real a, Real b) { return _mm256_cmp_pd(a, b, _CMP_GE_OQ); }
+    static Mask less(Real a, Real b) { return _mm256_cmp_pd(a, b, _CMP_LT_OQ); }
+    static Mask equal(Real a, Real b) { return _mm256_cmp_pd(a, b, _CMP_EQ_OQ); }
+    static Mask andNot(Mask a, Mask b) { return _mm256_andnot_pd(a, b); }
+    static Mask both(Mask a, Mask b) { return _mm256_and_pd(a, b); }
+    static unsigned bits(Mask m) { return static_cast<unsigned>(_mm256_movemask_pd(m)); }
+    static Real where(Mask m, Real v) { return _mm256_and_pd(m, v); }
+    static Real select(Mask m, Real ifTrue, Real ifFalse) { return _mm256_blendv_pd(ifFalse, ifTrue, m); }
+
+    static Int asInt(Real a) { return _mm256_castpd_si256(a); }
+    static Real asReal(Int a) { return _mm256_castsi256_pd(a); }
+    static Int andInt(Int a, int64_t b) { return _mm256_and_si256(a, _mm256_set1_epi64x(b)); }
+    static Int addInt(Int a, Int b) { return _mm256_add_epi64(a, b); }
+    static Int shiftLeft(Int a, int n) { return _mm256_slli_epi64(a, n); }
+    static Int gather(const uint64_t* table, Int index) {
+        return _mm256_i64gather_epi64(reinterpret_cast<const long long*>(table), index, 8);
+    }
+};
+
+}  // namespace selvane::step_kernels

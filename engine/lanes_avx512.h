@@ -1,0 +1,52 @@
+#pragma once
+// Eight doubles per register, with mask registers; for files built with AVX-512F.
+#include <immintrin.h>
+
+#include <cstdint>
+
+#if defined(__GNUC__) && !defined(__clang__)
+// GCC's 512-bit intrinsics start from an undefined register and then warn, wherever they are
+// inlined, that it is used.
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
+namespace selvane::step_kernels {
+
+struct Avx512Lanes {
+    static constexpr int kLanes = 8;
+    static constexpr bool kExpInLanes = true;
+    using Real = __m512d;
+    using Int = __m512i;
+    using Mask = __mmask8;
+
+    static Real load(const double* p) { return _mm512_loadu_pd(p); }
+    static void store(double* p, Real v) { _mm512_storeu_pd(p, v); }
+    static Real set1(double v) { return _mm512_set1_pd(v); }
+    static Real firstLanes() { return _mm512_set_pd(7, 6, 5, 4, 3, 2, 1, 0); }
+    static Real add(Real a, Real b) { return _mm512_add_pd(a, b); }
+    static Real sub(Real a, Real b) { return _mm512_sub_pd(a, b); }
+    static Real mul(Real a, Real b) { return _mm512_mul_pd(a, b); }
+    static Real div(Real a, Real b) { return _mm512_div_pd(a, b); }
+    static Real sqrt(Real a) { return _mm512_sqrt_pd(a); }
+    static Real fmadd(Real a, Real b, Real c) { return _mm512_fmadd_pd(a, b, c); }
+    static Real abs(Real a) { return _mm512_abs_pd(a); }
+    static Mask greater(Real a, Real b) { return _mm512_cmp_pd_mask(a, b, _CMP_GT_OQ); }
+    static Mask greaterEqual(Real a, Real b) { return _mm512_cmp_pd_mask(a, b, _CMP_GE_OQ); }
+    static Mask less(Real a, Real b) { return _mm512_cmp_pd_mask(a, b, _CMP_LT_OQ); }
+    static Mask equal(Real a, Real b) { return _mm512_cmp_pd_mask(a, b, _CMP_EQ_OQ); }
+    static Mask andNot(Mask a, Mask b) { return static_cast<Mask>(~a & b); }
+    static Mask both(Mask a, Mask b) { return a & b; }
+    static unsigned bits(Mask m) { return m; }
+    static Real where(Mask m, Real v) { return _mm512_maskz_mov_pd(m, v); }
+    static Real select(Mask m, Real ifTrue, Real ifFalse) { return _mm512_mask_mov_pd(ifFalse, m, ifTrue); }
+
+    static Int asInt(Real a) { return _mm512_castpd_si512(a); }
+    static Real asReal(Int a) { return _mm512_castsi512_pd(a); }
+    static Int andInt(Int a, int64_t b) { return _mm512_and_epi64(a, _mm512_set1_epi64(b)); }
+    static Int addInt(Int a, Int b) { return _mm512_add_epi64(a, b); }
+    static Int shiftLeft(Int a, int n) { return _mm512_slli_epi64(a, static_cast<unsigned>(n)); }
+    static Int gather(const uint64_t* table, Int index) { return _mm512_i64gather_epi64(index, table, 8); }
+};
+
+}  // namespace selvane::step_kernels
