@@ -17,6 +17,7 @@
 #include "engine/fast_gravity_step.h"
 #include "engine/recording_summary.h"
 #include "model/compose.h"
+#include "model/file_replace.h"
 #include "model/star_data_file.h"
 
 using namespace selvane;
@@ -44,23 +45,20 @@ bool sameFile(const std::string& a, const std::string& b) {
     return !errorA && !errorB && fullA == fullB;
 }
 
-// Why writing `path` would fail or replace something that is not a file; empty when it
-// may be written. Checked before a run so a bad target costs nothing.
-std::string targetProblem(const std::string& path) {
+// A recording is written in place rather than replaced: an existing file keeps every name it
+// has and needs no writable folder, only to be a regular file that may be written. A new one
+// is made where a saved file would be, so the save's check decides for it.
+std::string recordProblem(const std::string& path) {
     std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    if (fs::exists(status)) {
-        if (!fs::is_regular_file(status)) return path + " is not a regular file";
-        const fs::perms writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-        if ((status.permissions() & writable) == fs::perms::none) return path + " is read-only";
-    }
-    fs::path folder = fs::path(path).parent_path();
-    if (folder.empty()) folder = ".";
-    if (!fs::is_directory(folder, error)) return "there is no folder " + folder.string() + " for " + path;
+    const fs::file_status status = fs::status(path, error);  // through links, as the writer goes
+    if (!fs::is_regular_file(status)) return replaceProblem(path);
+    const fs::perms writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    // The mode bits count for root too, who may write any file.
+    bool readOnly = (status.permissions() & writable) == fs::perms::none;
 #if !defined(_WIN32)
-    if (access(folder.c_str(), W_OK) != 0) return "the folder of " + path + " is not writable";
+    readOnly = readOnly || access(path.c_str(), W_OK) != 0;
 #endif
-    return "";
+    return readOnly ? "is read-only" : "";
 }
 
 // After a failed write: cuts the recording back to the frames its header and its bytes
@@ -95,8 +93,9 @@ int composeCommand(CommandLine& line) {
         if (line.options.count(name)) *text = line.options[name];
 
     const std::string& out = line.options["--out"];
-    const std::string problem = targetProblem(out);
-    if (!problem.empty()) return fail("cannot write " + out + ": " + problem);
+    // The save's own check, so the check before the work and the save never disagree.
+    const std::string problem = replaceProblem(out);
+    if (!problem.empty()) return fail("cannot write " + out + ": it " + problem);
 
     StarTable table;
     SimulationParameters params;
@@ -123,11 +122,11 @@ int runCommand(CommandLine& line) {
     if (sameFile(recordPath, galaxy)) return fail("the recording " + recordPath + " would replace the galaxy file");
     if (saving && sameFile(recordPath, savePath))
         return fail("--record and --save name the same file " + recordPath);
-    std::string problem = targetProblem(recordPath);
-    if (!problem.empty()) return fail("cannot record into " + recordPath + ": " + problem);
+    std::string problem = recordProblem(recordPath);
+    if (!problem.empty()) return fail("cannot record into " + recordPath + ": it " + problem);
     if (saving) {
-        problem = targetProblem(savePath);
-        if (!problem.empty()) return fail("cannot write " + savePath + ": " + problem);
+        problem = replaceProblem(savePath);
+        if (!problem.empty()) return fail("cannot write " + savePath + ": it " + problem);
     }
 
     FrameFile recording(recordPath);

@@ -53,7 +53,11 @@ cp g1.txt g1.keep
 printf 'old recording' > keep.wrk
 "$BATCH" run g1.txt --steps 12 --record ./g1.txt 2> /dev/null
 check '[ $? -eq 2 ] && cmp -s g1.txt g1.keep' "--record naming the galaxy is refused"
-for save in nodir/x.txt . g1.txt/x.txt; do
+# The save's own refusals count before the run: a second name (hard link), a link into no folder.
+printf 'other' > linked.txt
+ln linked.txt linked-too.txt
+ln -s nodir/x.txt dangling.txt
+for save in nodir/x.txt . g1.txt/x.txt linked.txt dangling.txt; do
   "$BATCH" run g1.txt --steps 12 --record keep.wrk --save "$save" 2> /dev/null
   check '[ $? -eq 2 ] && [ "$(cat keep.wrk)" = "old recording" ]' "--save $save refused before the run"
 done
@@ -61,6 +65,10 @@ done
 check '[ $? -eq 2 ] && [ ! -e new.wrk ]' "--save naming the recording is refused"
 "$BATCH" run g1.txt --steps 12 --record g1.txt/rec.wrk 2> /dev/null
 check '[ $? -eq 2 ]' "--record into a file's path is refused"
+# A recording is written in place, not replaced: a file with a second name is no reason to refuse it.
+"$BATCH" run g1.txt --steps 12 --record linked.txt
+check '[ $? -eq 0 ] && cmp -s linked.txt linked-too.txt && [ $(stat -c %s linked-too.txt) -eq $((8 + 24 * 128 * 2)) ]' \
+  "--record onto a hard-linked file writes it for both names"
 
 # A recording whose writes fail (a 20 KiB file size limit) is reported and cut back to whole frames.
 ( ulimit -f 20; trap '' XFSZ; exec "$BATCH" run g1.txt --steps 60 --record full.wrk --save full-end.txt ) 2> err.txt
@@ -71,10 +79,24 @@ check 'grep -qx "frames in header: 6" info.txt && grep -qx "consistent: yes" inf
 "$BATCH" run g1.txt --steps 60 --record whole.wrk --save whole-end.txt
 check 'cmp -s full-end.txt whole-end.txt' "the galaxy is saved although recording failed"
 
+# A large galaxy: 20000 stars composed, run two steps with a frame each, and saved; a few
+# seconds at most, with the sanitizers too (the vector step is no slower under them).
+"$BATCH" compose --out big.txt --stars 20000 --scale 20000 --recording-speed 1 --seed 7
+check '[ $? -eq 0 ] && [ "$(head -n1 big.txt)" = "$(printf "20000,20,1,30\r")" ] && [ $(wc -l < big.txt) -eq 20001 ]' \
+  "20000 stars composed"
+"$BATCH" run big.txt --steps 2 --record big.wrk --save big-after.txt 2> /dev/null
+check '[ $? -eq 0 ]' "20000-star run exits 0"
+"$BATCH" info big.wrk > info.txt
+check 'grep -qx "stars: 20000" info.txt && grep -qx "frames in header: 2" info.txt && grep -qx "consistent: yes" info.txt' \
+  "20000-star recording header"
+check '[ $(stat -c %s big.wrk) -eq $((8 + 24 * 20000 * 2)) ]' "20000-star recording length matches its header"
+check '[ "$(head -n1 big-after.txt)" = "$(head -n1 big.txt)" ] && [ $(wc -l < big-after.txt) -eq 20001 ] && ! cmp -s big.txt big-after.txt' \
+  "20000-star galaxy saved after the run"
+
 "$BATCH" compose --out zero.txt --size-of-star 0 2> /dev/null
 check '[ $? -eq 2 ] && [ ! -e zero.txt ]' "Size of Star 0 writes no file"
-"$BATCH" compose --out big.txt --stars 2000000000 2> err.txt
-check '[ $? -eq 2 ] && [ $(wc -l < err.txt) -eq 1 ] && [ ! -e big.txt ]' "too many stars: one line, no file"
+"$BATCH" compose --out huge.txt --stars 2000000000 2> err.txt
+check '[ $? -eq 2 ] && [ $(wc -l < err.txt) -eq 1 ] && [ ! -e huge.txt ]' "too many stars: one line, no file"
 printf '5,20,5,30\r\n1,2,3\r\n' > damaged.txt
 "$BATCH" run damaged.txt --steps 3 --record d.wrk 2> /dev/null
 check '[ $? -eq 2 ] && [ ! -e d.wrk ]' "damaged galaxy is refused before any recording"

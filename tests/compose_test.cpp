@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -227,6 +228,50 @@ TEST(Compose, MoreStarsThanTheMaximumAreRefusedWithNothingChanged) {
     EXPECT_EQ(c.table.starCount, 128);
     EXPECT_TRUE(reallocateStars(c.table, kMaxStars));
     EXPECT_EQ(c.table.mass.size(), static_cast<size_t>(kMaxStars));
+}
+
+// The largest galaxy a person is likely to compose: every star finds room in a wide slab,
+// at its distance from the others, and the table holds exactly them.
+TEST(Compose, HundredThousandStarsAllPlaced) {
+    constexpr int32_t kStars = 100000;
+    FieldTexts fields;
+    fields.numberOfStar = std::to_string(kStars);
+    fields.scale = "20000";
+    const Composed c = compose(fields);
+    ASSERT_TRUE(c.ok);
+    const StarTable& t = c.table;
+    ASSERT_EQ(t.starCount, kStars);
+    EXPECT_TRUE(t.present);
+    expectHoldsExactly(t);
+    EXPECT_EQ(c.params.galaxyScale, 20000);
+    EXPECT_EQ(c.params.recordingSpeed, 5);
+    EXPECT_EQ(c.params.lightSpeed, 30);
+    EXPECT_EQ(c.params.starSize, 20);
+    EXPECT_EQ(c.params.maxSpeed, 0.4);
+    EXPECT_EQ(c.params.speedDistribution, 0.5);
+
+    int outside = 0;
+    for (int32_t k = 0; k < kStars; ++k) {
+        const bool inBox = std::fabs(t.posX[k]) <= 20000 && std::fabs(t.posY[k]) <= 20000 &&
+                           std::fabs(t.posZ[k]) <= 4000 && std::isfinite(t.velX[k]) && std::isfinite(t.velY[k]) &&
+                           t.mass[k] >= 0 && t.mass[k] <= 1;
+        outside += !inBox;
+    }
+    EXPECT_EQ(outside, 0);
+    // Spacing, by a sweep along x: only stars less than Size of Star apart in x can be too close.
+    std::vector<int32_t> byX(kStars);
+    for (int32_t k = 0; k < kStars; ++k) byX[k] = k;
+    std::sort(byX.begin(), byX.end(), [&](int32_t a, int32_t b) { return t.posX[a] < t.posX[b]; });
+    int tooClose = 0;
+    for (int32_t a = 0; a < kStars; ++a) {
+        const int32_t i = byX[a];
+        for (int32_t b = a + 1; b < kStars && t.posX[byX[b]] - t.posX[i] <= 20; ++b) {
+            const int32_t j = byX[b];
+            const double dx = t.posX[i] - t.posX[j], dy = t.posY[i] - t.posY[j], dz = t.posZ[i] - t.posZ[j];
+            tooClose += dx * dx + dy * dy + dz * dz <= 400.0;
+        }
+    }
+    EXPECT_EQ(tooClose, 0);
 }
 
 TEST(PlacementGrid, ServesFiniteSlabsAndLeavesTheRestToThePlainTest) {

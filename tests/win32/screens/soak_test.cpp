@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,8 +19,12 @@
 namespace Quillon::Selvane::Testing {
 namespace {
 
-constexpr int32_t kSoakStars = 600;
-constexpr DWORD kSoakMilliseconds = 10000;
+// A 2000-star step sums 4 million pairs: a few dozen steps a second here, so a minute
+// records a few hundred frames (tens of megabytes) while the controls move through them.
+constexpr int32_t kSoakStars = 2000;
+constexpr DWORD kSoakMilliseconds = 60000;
+constexpr DWORD kWarmUpMilliseconds = 5000;
+constexpr int64_t kFrameBytes = 24LL * kSoakStars;
 
 // Private bytes and working set of this process.
 PROCESS_MEMORY_COUNTERS memoryNow() {
@@ -28,6 +33,8 @@ PROCESS_MEMORY_COUNTERS memoryNow() {
     GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
     return counters;
 }
+
+unsigned long long kilobytes(SIZE_T bytes) { return static_cast<unsigned long long>(bytes / 1024); }
 
 std::vector<unsigned char> fileBytes(const char* path) {
     std::vector<unsigned char> bytes;
@@ -43,6 +50,21 @@ int32_t int32At(const std::vector<unsigned char>& bytes, size_t at) {
     int32_t value = 0;
     if (bytes.size() >= at + 4) std::memcpy(&value, bytes.data() + at, 4);
     return value;
+}
+
+// FNV-1a over bytes, so a frame can be compared with the file without keeping a copy of it.
+uint64_t fingerprint(const void* data, size_t size, uint64_t hash = 14695981039346656037ULL) {
+    const unsigned char* bytes = static_cast<const unsigned char*>(data);
+    for (size_t i = 0; i < size; ++i) hash = (hash ^ bytes[i]) * 1099511628211ULL;
+    return hash;
+}
+
+// The displayed positions as a frame stores them: all x, all y, all z.
+uint64_t frameFingerprint(const selvane::StarTable& table) {
+    const size_t plane = table.displayX.size() * sizeof(double);
+    uint64_t hash = fingerprint(table.displayX.data(), plane);
+    hash = fingerprint(table.displayY.data(), plane, hash);
+    return fingerprint(table.displayZ.data(), plane, hash);
 }
 
 // The recording as another reader sees it while the program still writes it: length and
@@ -78,13 +100,26 @@ TEST_F(SoakTest, RunningGalaxyWhileScrubbingTheRecordingStaysFlatAndLosesNothing
     HWND window = viewing();
     ASSERT_TRUE(window);
     const int32_t offeredBefore = workFile.recordedFrames();  // the count runs over the program's life
+    // Every frame the run offers, as it was when offered, to be found again in the file.
+    std::vector<uint64_t> offered;
+    offered.reserve(1 << 14);  // no growth of the test's own memory inside the measured span
+    const std::function<void()> record = stepHooks.recordFrame;
+    ASSERT_TRUE(record);
+    const struct Restore {
+        std::function<void()> hook;
+        ~Restore() { stepHooks.recordFrame = hook; }
+    } restore{record};
+    stepHooks.recordFrame = [record, &offered] {
+        record();
+        if (offered.size() < offered.capacity()) offered.push_back(frameFingerprint(starTable));
+    };
     click(window, kRunStop);
     ASSERT_EQ(captionOf(window, kRunStop), "Stop");
 
     const DWORD start = GetTickCount();
     PROCESS_MEMORY_COUNTERS warm{}, peak{};
     bool warmed = false;
-    int32_t lastFrames = 0;
+    int32_t warmFrames = 0, lastFrames = 0;
     int action = 0;
     std::set<int32_t> positions;
     int peeks = 0;
@@ -111,14 +146,15 @@ TEST_F(SoakTest, RunningGalaxyWhileScrubbingTheRecordingStaysFlatAndLosesNothing
         // buffer (before the first frame, the whole header may).
         if (frames > 0) {
             ASSERT_TRUE(peekRecording(length, onDisk));
-            ASSERT_EQ(length, 8 + 24LL * kSoakStars * frames);
+            ASSERT_EQ(length, 8 + kFrameBytes * frames);
             ASSERT_TRUE(onDisk == frames || onDisk == frames - 1) << onDisk << " of " << frames;
             ++peeks;
         }
         const PROCESS_MEMORY_COUNTERS now = memoryNow();
-        if (!warmed && GetTickCount() - start >= 1000) {
+        if (!warmed && GetTickCount() - start >= kWarmUpMilliseconds) {
             warm = now;
             peak = now;
+            warmFrames = frames;
             warmed = true;
         }
         if (warmed) {
@@ -126,26 +162,27 @@ TEST_F(SoakTest, RunningGalaxyWhileScrubbingTheRecordingStaysFlatAndLosesNothing
             peak.WorkingSetSize = std::max(peak.WorkingSetSize, now.WorkingSetSize);
         }
     }
+    const DWORD soaked = GetTickCount() - start;
     const PROCESS_MEMORY_COUNTERS end = memoryNow();
     click(window, kRunStop);
     ASSERT_EQ(captionOf(window, kRunStop), "RUN");
     const int32_t frames = workFile.framesInFile();
-    const int32_t steps = stepCounter.steps;
-    std::printf("soak: %d stars, %lu ms, %d steps, %d frames (%lld bytes), %d frame positions shown\n"
-                "soak: private bytes after 1 s %llu KB, peak %llu KB, end %llu KB\n"
-                "soak: working set after 1 s %llu KB, peak %llu KB, end %llu KB\n",
-                kSoakStars, static_cast<unsigned long>(kSoakMilliseconds), steps, frames,
-                8 + 24LL * kSoakStars * frames, static_cast<int>(positions.size()),
-                static_cast<unsigned long long>(warm.PagefileUsage / 1024),
-                static_cast<unsigned long long>(peak.PagefileUsage / 1024),
-                static_cast<unsigned long long>(end.PagefileUsage / 1024),
-                static_cast<unsigned long long>(warm.WorkingSetSize / 1024),
-                static_cast<unsigned long long>(peak.WorkingSetSize / 1024),
-                static_cast<unsigned long long>(end.WorkingSetSize / 1024));
-    EXPECT_GE(frames, 20) << "the galaxy really ran";
-    EXPECT_GE(peeks, 100);
-    EXPECT_GE(positions.size(), 10u) << "the controls really moved through the recording";
-    // The recording grows by megabytes; the process must not grow with it.
+    const int64_t steps = stepCounter.steps;
+    std::printf("soak: %d stars for %lu ms: %lld steps, %d frames (%d after warm-up), %lld bytes recorded, "
+                "%d frame positions shown, %d checks of the file\n"
+                "soak: private bytes at %lu ms %llu KB, peak after %llu KB, end %llu KB\n"
+                "soak: working set at %lu ms %llu KB, peak after %llu KB, end %llu KB\n",
+                kSoakStars, static_cast<unsigned long>(soaked), static_cast<long long>(steps), frames,
+                frames - warmFrames, 8 + kFrameBytes * frames, static_cast<int>(positions.size()), peeks,
+                static_cast<unsigned long>(kWarmUpMilliseconds), kilobytes(warm.PagefileUsage),
+                kilobytes(peak.PagefileUsage), kilobytes(end.PagefileUsage),
+                static_cast<unsigned long>(kWarmUpMilliseconds), kilobytes(warm.WorkingSetSize),
+                kilobytes(peak.WorkingSetSize), kilobytes(end.WorkingSetSize));
+    std::fflush(stdout);
+    EXPECT_GE(frames - warmFrames, 50) << "the galaxy really ran after the warm-up";
+    EXPECT_GE(peeks, 200);
+    EXPECT_GE(positions.size(), 20u) << "the controls really moved through the recording";
+    // The recording grows by tens of megabytes; the process must not grow with it.
     EXPECT_LT(peak.PagefileUsage, warm.PagefileUsage + 4 * 1024 * 1024);
     EXPECT_LT(peak.WorkingSetSize, warm.WorkingSetSize + 8 * 1024 * 1024);
 
@@ -153,10 +190,18 @@ TEST_F(SoakTest, RunningGalaxyWhileScrubbingTheRecordingStaysFlatAndLosesNothing
     WPARAM code = 1;
     EXPECT_TRUE(quitPosted(code));
     EXPECT_FALSE(workFile.isOpen());
+    EXPECT_EQ(stepCounter.steps, steps) << "no step after Stop";
+    ASSERT_EQ(workFile.recordedFrames() - offeredBefore, frames);
+    ASSERT_EQ(offered.size(), static_cast<size_t>(frames));
     const std::vector<unsigned char> bytes = fileBytes("Recorder.wrk");
     EXPECT_EQ(int32At(bytes, 0), kSoakStars);
     EXPECT_EQ(int32At(bytes, 4), frames);
-    EXPECT_EQ(bytes.size(), 8 + 24ull * kSoakStars * frames) << "header and length agree, nothing lost";
+    ASSERT_EQ(bytes.size(), static_cast<size_t>(8 + kFrameBytes * frames)) << "header and length agree";
+    int32_t differing = 0;
+    for (int32_t k = 0; k < frames; ++k)
+        differing += fingerprint(bytes.data() + 8 + kFrameBytes * k, static_cast<size_t>(kFrameBytes)) != offered[k];
+    EXPECT_EQ(differing, 0) << "of " << frames << " frames, each must hold what the run offered";
+    EXPECT_NE(offered.front(), offered.back()) << "the galaxy moved";
 }
 
 TEST_F(SoakTest, PlayerGivenADirectoryAsItsRecordingEndsWithNoWindow) {
