@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -46,6 +47,12 @@ void checkReaders(const std::string& text) {
     if (!text.empty() && ((text[0] >= '0' && text[0] <= '9') || text[0] == '.') &&
         !sameReal(selvane::readRealField("-" + text) + 0.0, -real + 0.0))  // no number reads as +0
         std::abort();
+#if defined(__GLIBC__)
+    // The C library's own "%lg" is the reference where it is glibc's.
+    double scanned = 0;
+    if (std::sscanf(text.c_str(), "%lg", &scanned) != 1) scanned = 0;
+    if (!sameReal(scanned, real)) std::abort();
+#endif
     if (selvane::readIntegerField(text) != referenceInteger(text.substr(0, std::strlen(text.c_str()))))
         std::abort();
 }

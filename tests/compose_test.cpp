@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -23,6 +24,19 @@ TEST(FieldReading, FollowsScanfRules) {
     EXPECT_EQ(readIntegerField("99999999999"), INT32_MAX);
     EXPECT_EQ(readIntegerField("-99999999999"), INT32_MIN);
 }
+
+#if defined(__GLIBC__)
+TEST(FieldReading, AgreesWithScanfOnPartialNumbers) {
+    for (const char* text : {"infinit", "INFIN", " -infi", "inf", "infinity", "Infinityx", "1e", "1e+", "1.5e+x",
+                             "nan(", "nan(abc", "nanq", "0x", "-0xg", "-0x.8", "0x1p3", "0x1p", "-", "+.", ".e1", "1e999", "  +7"}) {
+        double scanned = 0;
+        if (std::sscanf(text, "%lg", &scanned) != 1) scanned = 0;
+        const double read = readRealField(text);
+        EXPECT_TRUE(std::isnan(scanned) ? std::isnan(read) : std::memcmp(&read, &scanned, sizeof read) == 0)
+            << text << ": " << read << ", scanf " << scanned;
+    }
+}
+#endif
 
 TEST(Generator, KnownSequences) {
     Random random;
