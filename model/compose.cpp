@@ -6,6 +6,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <vector>
 
 #include "model/placement_grid.h"
@@ -35,7 +36,11 @@ double readRealField(const std::string& text) {
     if (scanFails(begin)) return 0.0;
     char* end = nullptr;
     const double value = std::strtod(begin, &end);
-    return end == begin ? 0.0 : value;
+    if (end == begin) return 0.0;
+    // C libraries read "nan(...)" payloads differently (some even as signalling NaNs); one
+    // quiet NaN keeps a galaxy and its recording the same on every build.
+    if (std::isnan(value)) return std::copysign(std::numeric_limits<double>::quiet_NaN(), value);
+    return value;
 }
 
 int32_t readIntegerField(const std::string& text) {

@@ -25,6 +25,16 @@ TEST(FieldReading, FollowsScanfRules) {
     EXPECT_EQ(readIntegerField("-99999999999"), INT32_MIN);
 }
 
+TEST(FieldReading, NotANumberIsOneQuietNaNWhateverItsPayload) {
+    const double quiet = std::numeric_limits<double>::quiet_NaN();
+    for (const char* text : {"nan", "nan(123)", "NAN(abc", "nan(0x5)"}) {
+        const double read = readRealField(text);
+        EXPECT_EQ(0, std::memcmp(&read, &quiet, sizeof read)) << text;
+    }
+    const double negative = readRealField("-nan(7)");
+    EXPECT_TRUE(std::isnan(negative) && std::signbit(negative));
+}
+
 #if defined(__GLIBC__)
 TEST(FieldReading, AgreesWithScanfOnPartialNumbers) {
     for (const char* text : {"infinit", "INFIN", " -infi", "inf", "infinity", "Infinityx", "1e", "1e+", "1.5e+x",
