@@ -1,6 +1,7 @@
 // What `selvane-batch run GALAXY --steps S --save OUT` does, file work included: read the
 // galaxy, step it recording a frame every Recording Speed steps, close the recording, save
-// the galaxy and check the recording. Once with the plain loop, once with the fast step.
+// the galaxy and check the recording. With the plain loop, the plain loop with the C
+// library's exp, and the fast step.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "bench/bench_galaxy.h"
+#include "bench/library_exp_step.h"
 #include "engine/fast_gravity_step.h"
 #include "engine/frame_file.h"
 #include "engine/recording_summary.h"
@@ -17,9 +19,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+enum class Stepper { Plain, PlainWithLibraryExp, Fast };
+
 constexpr int kSteps = 20;  // four frames at the Composer's Recording Speed of 5
 
-bool runOnce(const fs::path& galaxy, const fs::path& folder, bool plain) {
+bool runOnce(const fs::path& galaxy, const fs::path& folder, Stepper stepper) {
     selvane::StarTable table;
     selvane::SimulationParameters params;
     if (!selvane::loadStarData(galaxy, table, params)) return false;
@@ -28,10 +32,14 @@ bool runOnce(const fs::path& galaxy, const fs::path& folder, bool plain) {
     selvane::StepCounter counter;
     const selvane::StepHooks hooks{nullptr, [&] { recording.recordFrame(table); }};
     for (int s = 0; s < kSteps; ++s) {
-        if (plain)
+        if (stepper == Stepper::Plain) {
             selvane::gravityStep(table, params, counter, hooks);
-        else
+        } else if (stepper == Stepper::Fast) {
             selvane::fastGravityStep(table, params, counter, hooks);
+        } else {
+            selvane::bench::stepWithLibraryExp(table, params);
+            selvane::finishStep(params, counter, hooks);
+        }
     }
     const int32_t offered = recording.recordedFrames();
     recording.closeRecording();
@@ -40,7 +48,7 @@ bool runOnce(const fs::path& galaxy, const fs::path& folder, bool plain) {
     return summary.consistent && summary.framesInFile == offered && offered == kSteps / params.recordingSpeed;
 }
 
-void batchRun(benchmark::State& state, bool plain) {
+void batchRun(benchmark::State& state, Stepper stepper) {
     selvane::StarTable table;
     selvane::SimulationParameters params;
     if (!selvane::bench::composeForBench(state, table, params)) return;
@@ -49,17 +57,19 @@ void batchRun(benchmark::State& state, bool plain) {
     const fs::path galaxy = folder / "galaxy.dat";
     if (!selvane::saveStarData(galaxy, table, params)) state.SkipWithError("cannot write the galaxy file");
     for (auto _ : state)
-        if (!runOnce(galaxy, folder, plain)) state.SkipWithError("the run failed");
+        if (!runOnce(galaxy, folder, stepper)) state.SkipWithError("the run failed");
     fs::remove_all(folder);
     selvane::bench::reportPairRate(state, static_cast<double>(kSteps) * table.starCount * table.starCount);
 }
 
-void batchRunPlain(benchmark::State& state) { batchRun(state, true); }
-void batchRunFast(benchmark::State& state) { batchRun(state, false); }
+void batchRunPlain(benchmark::State& state) { batchRun(state, Stepper::Plain); }
+void batchRunPlainWithLibraryExp(benchmark::State& state) { batchRun(state, Stepper::PlainWithLibraryExp); }
+void batchRunFast(benchmark::State& state) { batchRun(state, Stepper::Fast); }
 
 // {stars, Scale, Size of Star}, spread out and dense as in the step rows.
 #define BATCH_GALAXIES ->Args({4096, 2500, 20})->Args({4096, 100, 1})->Unit(benchmark::kMillisecond)->UseRealTime()
 BENCHMARK(batchRunPlain) BATCH_GALAXIES->Iterations(1);  // seconds a run
+BENCHMARK(batchRunPlainWithLibraryExp) BATCH_GALAXIES->Iterations(1);
 BENCHMARK(batchRunFast) BATCH_GALAXIES;
 
 }  // namespace
