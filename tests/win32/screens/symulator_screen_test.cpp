@@ -169,6 +169,30 @@ TEST_F(SymulatorScreenTest, WithNoFramesThePlayerControlsChangeNothing) {
     EXPECT_EQ(captionOf(window, kPlayPause), ">");
 }
 
+TEST_F(SymulatorScreenTest, RecordingThatCannotBeWrittenLetsTheSimulationRunOn) {
+    ASSERT_TRUE(CreateDirectoryA("Recorder.wrk", nullptr));
+    composeStars("8");
+    const std::vector<double> start = displayed();
+    openSymulatorScreen();
+    HWND window = viewing();
+    ASSERT_TRUE(window);
+    click(window, kRunStop);
+    ASSERT_TRUE(pumpUntil([] { return stepCounter.steps >= 40; }));
+    click(window, kRew);
+    click(window, kPlayPause);
+    scrollTo(window, 60);
+    ASSERT_TRUE(pumpUntil([] { return stepCounter.steps >= 80; }));  // still stepping after the scrubbing
+    click(window, kRunStop);
+    EXPECT_NE(displayed(), start);
+    EXPECT_EQ(scrollPosition(window), 0);  // no frame to show
+    DestroyWindow(window);
+    WPARAM code = 1;
+    EXPECT_TRUE(quitPosted(code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(GetFileAttributesA("Recorder.wrk") & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_TRUE(RemoveDirectoryA("Recorder.wrk"));
+}
+
 TEST_F(SymulatorScreenTest, CameraButtonsMoveOnlyThisScreensCamera) {
     composeStars("4");
     Player::view.camera.home();
