@@ -229,6 +229,16 @@ void writeCutRecording(int frames, size_t cutBytes) {
     std::fclose(file);
 }
 
+TEST_F(SoakTest, PlayerGivenARecordingItMayNotReadEndsWithNoWindow) {
+    writeCutRecording(2, 0);
+    // Another program holds the file and shares it with no one.
+    HANDLE holder = CreateFileA("Recorder.wrk", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    expectPlayerEndsWithNoWindow();
+    EXPECT_FALSE(workFile.isOpen());
+    CloseHandle(holder);
+}
+
 TEST_F(SoakTest, TruncatedRecordingReplaysToItsLastWholeFrame) {
     writeCutRecording(3, 20);  // frame 2 is cut short
     openPlayerScreen();
