@@ -3,17 +3,23 @@
 #include "screens/symulator/symulator_machines.h"
 
 namespace Quillon::Selvane {
+namespace {
 
-void CALLBACK simulationTimerProc(HWND, UINT, UINT_PTR, DWORD) {
-    Symulator::onSimulationTimer();
+// As in the window procedure: no exception unwinds into the system's code; that tick is lost.
+template <void (*onTick)()>
+void tickSafely() {
+    try {
+        onTick();
+    } catch (...) {
+    }
 }
 
-void CALLBACK symulatorPlaybackTimerProc(HWND, UINT, UINT_PTR, DWORD) {
-    Symulator::onPlaybackTimer();
-}
+}  // namespace
 
-void CALLBACK playerPlaybackTimerProc(HWND, UINT, UINT_PTR, DWORD) {
-    Player::onPlaybackTimer();
-}
+void CALLBACK simulationTimerProc(HWND, UINT, UINT_PTR, DWORD) { tickSafely<Symulator::onSimulationTimer>(); }
+
+void CALLBACK symulatorPlaybackTimerProc(HWND, UINT, UINT_PTR, DWORD) { tickSafely<Symulator::onPlaybackTimer>(); }
+
+void CALLBACK playerPlaybackTimerProc(HWND, UINT, UINT_PTR, DWORD) { tickSafely<Player::onPlaybackTimer>(); }
 
 }  // namespace Quillon::Selvane

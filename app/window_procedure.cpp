@@ -19,9 +19,7 @@ EWindow* scrollTarget(EWindow* object, LPARAM control) {
     return object->childWithId(static_cast<int>(identifier));
 }
 
-}  // namespace
-
-LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT routeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CREATE || message == WM_QUIT) return 0;
     // Until the creating code has stored the object, the window is the system's alone.
     auto* object = reinterpret_cast<EWindow*>(GetWindowLongPtrA(window, 0));
@@ -70,6 +68,18 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         }
         return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // An exception (memory run out) must not unwind through the system's code that called
+    // us: the message is then left to the default handling and the program goes on.
+    try {
+        return routeMessage(window, message, wParam, lParam);
+    } catch (...) {
+        return DefWindowProcA(window, message, wParam, lParam);
     }
 }
 

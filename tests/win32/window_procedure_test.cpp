@@ -1,4 +1,6 @@
 // The routing of window messages to toolkit objects.
+#include <new>
+
 #include "app/window_procedure.h"
 #include "tests/win32/toolkit_fixture.h"
 #include "toolkit/e_label.h"
@@ -51,6 +53,19 @@ TEST_F(WindowProcedureTest, ScrollMessagesReachTheControlOrTheWindowItself) {
     EXPECT_EQ(send(WM_HSCROLL, MAKEWPARAM(SB_LINERIGHT, 0), reinterpret_cast<LPARAM>(stranger)), 0);
     EXPECT_EQ(window.events.size(), 2u);
     EXPECT_EQ(bar->scrollPos, 11);
+}
+
+TEST_F(WindowProcedureTest, AnExceptionInAHandlerStaysInTheProgram) {
+    struct RunningOutOfMemory : RecordingWindow {
+        void onMouseMove(int, int) override { throw std::bad_alloc(); }
+    };
+    RunningOutOfMemory failing;
+    failing.setGeometry(10, 10, 100, 100);
+    failing.show(SW_HIDE);  // creates it
+    EXPECT_EQ(SendMessageA(failing.handle, WM_MOUSEMOVE, 0, MAKELPARAM(3, 4)), 0);
+    EXPECT_TRUE(IsWindow(failing.handle));
+    EXPECT_EQ(send(WM_MOUSEMOVE, 0, MAKELPARAM(5, 6)), 0);  // the others still answer
+    EXPECT_EQ(window.events, (std::vector<std::string>{"move 5,6"}));
 }
 
 TEST_F(WindowProcedureTest, PaintIsAlwaysValidatedAfterTheHandler) {
