@@ -32,7 +32,7 @@ struct Avx2Lanes {
     static Mask both(Mask a, Mask b) { return _mm256_and_pd(a, b); }
     static unsigned bits(Mask m) { return static_cast<unsigned>(_mm256_movemask_pd(m)); }
     static Real where(Mask m, Real v) { return _mm256_and_pd(m, v); }
-    static Real select(Mask m, Real ifTrue, Real ifFalse) { return _mm256_blendv_pd(ifFalse, ifTrue, m); }
+    static Real addWhere(Mask m, Real sum, Real term) { return _mm256_add_pd(sum, _mm256_and_pd(m, term)); }
 
     static Int asInt(Real a) { return _mm256_castpd_si256(a); }
     static Real asReal(Int a) { return _mm256_castsi256_pd(a); }

@@ -39,7 +39,7 @@ struct Avx512Lanes {
     static Mask both(Mask a, Mask b) { return a & b; }
     static unsigned bits(Mask m) { return m; }
     static Real where(Mask m, Real v) { return _mm512_maskz_mov_pd(m, v); }
-    static Real select(Mask m, Real ifTrue, Real ifFalse) { return _mm512_mask_mov_pd(ifFalse, m, ifTrue); }
+    static Real addWhere(Mask m, Real sum, Real term) { return _mm512_mask_add_pd(sum, m, sum, term); }
 
     static Int asInt(Real a) { return _mm512_castpd_si512(a); }
     static Real asReal(Int a) { return _mm512_castsi512_pd(a); }

@@ -25,9 +25,7 @@ struct Sse2Lanes {
     static Mask andNot(Mask a, Mask b) { return _mm_andnot_pd(a, b); }
     static unsigned bits(Mask m) { return static_cast<unsigned>(_mm_movemask_pd(m)); }
     static Real where(Mask m, Real v) { return _mm_and_pd(m, v); }
-    static Real select(Mask m, Real ifTrue, Real ifFalse) {
-        return _mm_or_pd(_mm_and_pd(m, ifTrue), _mm_andnot_pd(m, ifFalse));
-    }
+    static Real addWhere(Mask m, Real sum, Real term) { return _mm_add_pd(sum, _mm_and_pd(m, term)); }
 };
 
 }  // namespace selvane::step_kernels

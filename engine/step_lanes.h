@@ -31,8 +31,9 @@ typename V::Real expWhereNeeded(typename V::Real x, typename V::Mask need) {
     return V::where(need, e);
 }
 
-// Lanes that the plain loop skips (j == i, r2 not > 0) keep their sums through a select,
-// whatever the arithmetic gave them. Stars past the last whole register go one at a time.
+// Lanes that the plain loop skips (j == i, r2 not > 0) add +0 instead of whatever the
+// arithmetic gave them, which keeps their sums' bits: a sum starts at +0 and so is never -0.
+// Stars past the last whole register go one at a time.
 template <class V>
 void sumRangeLanes(const Galaxy& g, int32_t begin, int32_t end) {
     using Real = typename V::Real;
@@ -56,9 +57,9 @@ void sumRangeLanes(const Galaxy& g, int32_t begin, int32_t end) {
             const Mask need = V::andNot(V::less(kr2, bound), active);
             const Real e = V::bits(need) ? expWhereNeeded<V>(kr2, need) : zero;
             const Real f = V::mul(V::sub(one, e), gr);
-            sx = V::select(active, V::add(sx, V::mul(f, dx)), sx);
-            sy = V::select(active, V::add(sy, V::mul(f, dy)), sy);
-            sz = V::select(active, V::add(sz, V::mul(f, dz)), sz);
+            sx = V::addWhere(active, sx, V::mul(f, dx));
+            sy = V::addWhere(active, sy, V::mul(f, dy));
+            sz = V::addWhere(active, sz, V::mul(f, dz));
         }
         V::store(g.vx + i, V::add(V::load(g.vx + i), sx));
         V::store(g.vy + i, V::add(V::load(g.vy + i), sy));
