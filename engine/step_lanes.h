@@ -2,7 +2,9 @@
 // The fast step's velocity sums over several stars i at once, one lane each: every lane does
 // the plain loop's operations in the plain loop's order over j, so its sum has the same bits.
 // Built once per instruction set, in a file built for it.
+#include <algorithm>
 #include <cstdint>
+#include <type_traits>
 
 #include "engine/exp.h"
 #include "engine/exp_lanes.h"
@@ -45,13 +47,15 @@ void sumRangeLanes(const Galaxy& g, int32_t begin, int32_t end) {
         const Real xi = V::load(g.x + i), yi = V::load(g.y + i), zi = V::load(g.z + i);
         const Real lane = V::add(V::set1(i), V::firstLanes());  // star numbers are exact in a double
         Real sx = zero, sy = zero, sz = zero;
-        for (int32_t j = 0; j < g.n; ++j) {
+        // Only the stars j of this register's own range can be one of its stars i.
+        const auto pull = [&](int32_t j, auto mayBeSelf) {
             const Real dx = V::sub(V::set1(g.x[j]), xi);
             const Real dy = V::sub(V::set1(g.y[j]), yi);
             const Real dz = V::sub(V::set1(g.z[j]), zi);
             const Real r2 = V::add(V::add(V::mul(dx, dx), V::mul(dy, dy)), V::mul(dz, dz));
-            const Mask active = V::andNot(V::equal(lane, V::set1(j)), V::greater(r2, zero));
-            if (V::bits(active) == 0) continue;
+            Mask active = V::greater(r2, zero);
+            if constexpr (decltype(mayBeSelf)::value) active = V::andNot(V::equal(lane, V::set1(j)), active);
+            if (V::bits(active) == 0) return;
             const Real gr = V::div(V::div(V::mul(V::sqrt(r2), V::set1(g.m[j])), r2), r2);
             const Real kr2 = V::mul(k, r2);
             const Mask need = V::andNot(V::less(kr2, bound), active);
@@ -60,7 +64,11 @@ void sumRangeLanes(const Galaxy& g, int32_t begin, int32_t end) {
             sx = V::addWhere(active, sx, V::mul(f, dx));
             sy = V::addWhere(active, sy, V::mul(f, dy));
             sz = V::addWhere(active, sz, V::mul(f, dz));
-        }
+        };
+        const int32_t own = std::min(i + V::kLanes, g.n);
+        for (int32_t j = 0; j < i; ++j) pull(j, std::false_type{});
+        for (int32_t j = i; j < own; ++j) pull(j, std::true_type{});
+        for (int32_t j = own; j < g.n; ++j) pull(j, std::false_type{});
         V::store(g.vx + i, V::add(V::load(g.vx + i), sx));
         V::store(g.vy + i, V::add(V::load(g.vy + i), sy));
         V::store(g.vz + i, V::add(V::load(g.vz + i), sz));
