@@ -1,43 +1,14 @@
 #include "engine/fast_gravity_step.h"
 
-#include <cmath>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
 
-#include "engine/exp.h"
 #include "engine/step_kernels.h"
 
 namespace selvane {
-namespace step_kernels {
-
-// The plain loop's sum for one star, and its velocity update.
-static void sumScalar(const Galaxy& g, int32_t i) {
-    double sx = 0, sy = 0, sz = 0;
-    for (int32_t j = 0; j < g.n; ++j) {
-        if (j == i) continue;
-        const double dx = g.x[j] - g.x[i], dy = g.y[j] - g.y[i], dz = g.z[j] - g.z[i];
-        const double r2 = dx * dx + dy * dy + dz * dz;
-        if (!(r2 > 0)) continue;
-        const double gr = std::sqrt(r2) * g.m[j] / r2 / r2;
-        const double f = (1 - exactExp(g.k * r2)) * gr;
-        sx = sx + f * dx;
-        sy = sy + f * dy;
-        sz = sz + f * dz;
-    }
-    g.vx[i] = g.vx[i] + sx;
-    g.vy[i] = g.vy[i] + sy;
-    g.vz[i] = g.vz[i] + sz;
-}
-
-void sumRangeScalar(const Galaxy& g, int32_t begin, int32_t end) {
-    for (int32_t i = begin; i < end; ++i) sumScalar(g, i);
-}
-
-}  // namespace step_kernels
-
 namespace {
 
 using namespace step_kernels;
@@ -129,13 +100,9 @@ bool stepPathAvailable(StepPath path) {
 
 void fastGravityStep(StarTable& table, const SimulationParameters& params, StepCounter& counter,
                      const StepHooks& hooks, const StepChoice& choice) {
-    const int32_t n = table.starCount;
-    // A Size of Star that is not positive has no softening scale; the galaxy stands still.
-    if (table.present && params.starSize > 0) {
-        const double s = std::sqrt(params.starSize);
-        const Galaxy g{table.posX.data(), table.posY.data(), table.posZ.data(), table.mass.data(),
-                       table.velX.data(), table.velY.data(), table.velZ.data(), n, -1 / s};
+    stepGalaxy(table, params, counter, hooks, [&](const Galaxy& g) {
         const SumRange sumRange = sumRangeFor(choice.path);
+        const int32_t n = g.n;
         int threads = choice.threads;
         if (threads <= 0) threads = n < kThreadedFrom ? 1 : static_cast<int>(std::thread::hardware_concurrency());
         if (threads < 1) threads = 1;
@@ -143,19 +110,17 @@ void fastGravityStep(StarTable& table, const SimulationParameters& params, StepC
         // Velocity sums read only positions, so the shares of i are independent.
         if (threads == 1) {
             sumRange(g, 0, n);
-        } else {
-            pool().run(threads, [&](int t) {
-                // Shares start on multiples of 8 so each is whole vectors but its last.
-                const int32_t octets = (n + 7) / 8;
-                const int32_t begin = static_cast<int32_t>(static_cast<int64_t>(octets) * t / threads) * 8;
-                int32_t end = static_cast<int32_t>(static_cast<int64_t>(octets) * (t + 1) / threads) * 8;
-                if (end > n) end = n;
-                sumRange(g, begin, end);
-            });
+            return;
         }
-        moveStars(table);
-    }
-    finishStep(params, counter, hooks);
+        pool().run(threads, [&](int t) {
+            // Shares start on multiples of 8 so each is whole vectors but its last.
+            const int32_t octets = (n + 7) / 8;
+            const int32_t begin = static_cast<int32_t>(static_cast<int64_t>(octets) * t / threads) * 8;
+            int32_t end = static_cast<int32_t>(static_cast<int64_t>(octets) * (t + 1) / threads) * 8;
+            if (end > n) end = n;
+            sumRange(g, begin, end);
+        });
+    });
 }
 
 }  // namespace selvane

@@ -25,37 +25,46 @@ void finishStep(const SimulationParameters& params, StepCounter& counter, const 
         hooks.recordFrame();
 }
 
-void gravityStep(StarTable& table, const SimulationParameters& params, StepCounter& counter,
-                 const StepHooks& hooks) {
-    const int32_t n = table.starCount;
+void stepGalaxy(StarTable& table, const SimulationParameters& params, StepCounter& counter, const StepHooks& hooks,
+                const std::function<void(const step_kernels::Galaxy&)>& sumVelocities) {
     // A Size of Star that is not positive has no softening scale; the galaxy stands still.
     if (table.present && params.starSize > 0) {
         const double s = std::sqrt(params.starSize);
-        const double k = -1 / s;
-        const double* x = table.posX.data();
-        const double* y = table.posY.data();
-        const double* z = table.posZ.data();
-        const double* m = table.mass.data();
-        for (int32_t i = 0; i < n; ++i) {
-            double sx = 0, sy = 0, sz = 0;
-            for (int32_t j = 0; j < n; ++j) {
-                if (j == i) continue;
-                const double dx = x[j] - x[i], dy = y[j] - y[i], dz = z[j] - z[i];
-                const double r2 = dx * dx + dy * dy + dz * dz;
-                if (!(r2 > 0)) continue;  // coincident stars exert no force
-                const double g = std::sqrt(r2) * m[j] / r2 / r2;
-                const double f = (1 - exactExp(k * r2)) * g;
-                sx = sx + f * dx;
-                sy = sy + f * dy;
-                sz = sz + f * dz;
-            }
-            table.velX[i] = table.velX[i] + sx;
-            table.velY[i] = table.velY[i] + sy;
-            table.velZ[i] = table.velZ[i] + sz;
-        }
+        sumVelocities({table.posX.data(), table.posY.data(), table.posZ.data(), table.mass.data(), table.velX.data(),
+                       table.velY.data(), table.velZ.data(), table.starCount, -1 / s});
         moveStars(table);
     }
     finishStep(params, counter, hooks);
 }
 
+void gravityStep(StarTable& table, const SimulationParameters& params, StepCounter& counter,
+                 const StepHooks& hooks) {
+    stepGalaxy(table, params, counter, hooks,
+               [](const step_kernels::Galaxy& g) { step_kernels::sumRangeScalar(g, 0, g.n); });
+}
+
+namespace step_kernels {
+
+// The plain loop: each star's pull summed over every other star j in order.
+void sumRangeScalar(const Galaxy& g, int32_t begin, int32_t end) {
+    for (int32_t i = begin; i < end; ++i) {
+        double sx = 0, sy = 0, sz = 0;
+        for (int32_t j = 0; j < g.n; ++j) {
+            if (j == i) continue;
+            const double dx = g.x[j] - g.x[i], dy = g.y[j] - g.y[i], dz = g.z[j] - g.z[i];
+            const double r2 = dx * dx + dy * dy + dz * dz;
+            if (!(r2 > 0)) continue;  // coincident stars exert no force
+            const double gr = std::sqrt(r2) * g.m[j] / r2 / r2;
+            const double f = (1 - exactExp(g.k * r2)) * gr;
+            sx = sx + f * dx;
+            sy = sy + f * dy;
+            sz = sz + f * dz;
+        }
+        g.vx[i] = g.vx[i] + sx;
+        g.vy[i] = g.vy[i] + sy;
+        g.vz[i] = g.vz[i] + sz;
+    }
+}
+
+}  // namespace step_kernels
 }  // namespace selvane

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "engine/step_kernels.h"
 #include "model/star_table.h"
 
 namespace selvane {
@@ -22,8 +23,12 @@ struct StepHooks {
 void gravityStep(StarTable& table, const SimulationParameters& params, StepCounter& counter,
                  const StepHooks& hooks);
 
-// The end of every step, whichever way the velocities were summed: positions move by the
-// new velocities and are displayed; then the view hook, the counter and the record hook.
+// Every step, whichever way its velocities are summed: where the galaxy moves at all,
+// sumVelocities adds each star's pull, then positions move by the new velocities and are
+// displayed; then the view hook, the counter and the record hook.
+void stepGalaxy(StarTable& table, const SimulationParameters& params, StepCounter& counter, const StepHooks& hooks,
+                const std::function<void(const step_kernels::Galaxy&)>& sumVelocities);
+// Its two halves after the sums, for a step summed elsewhere.
 void moveStars(StarTable& table);
 void finishStep(const SimulationParameters& params, StepCounter& counter, const StepHooks& hooks);
 

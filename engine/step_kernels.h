@@ -20,7 +20,8 @@ struct Galaxy {
     double k;
 };
 
-// Adds to the velocities of stars [begin, end) the plain loop's sums, bit for bit.
+// Adds to the velocities of stars [begin, end) the plain loop's sums, bit for bit. The first
+// is the plain loop itself, the reference the others are tested against.
 void sumRangeScalar(const Galaxy& g, int32_t begin, int32_t end);
 void sumRangeSse2(const Galaxy& g, int32_t begin, int32_t end);
 void sumRangeAvx2(const Galaxy& g, int32_t begin, int32_t end);

@@ -57,31 +57,41 @@ struct Axis {
     }
 };
 
-}  // namespace
-
-int32_t placeWithPlainTest(int32_t wanted, double scale, double starSize, int attempts, Random& random,
-                           double* x, double* y, double* z) {
-    const double minDistance2 = starSize * starSize;
+// Places stars 0, 1, ... in turn, each at the first of up to `attempts` draws that `isFree`
+// accepts (`onPlaced` is then told); returns how many found room before one did not.
+template <class IsFree, class OnPlaced>
+int32_t placeInTurn(int32_t wanted, double scale, int attempts, Random& random, double* x, double* y, double* z,
+                    IsFree isFree, OnPlaced onPlaced) {
     for (int32_t j = 0; j < wanted; ++j) {
         bool placed = false;
         for (int attempt = 0; attempt < attempts && !placed; ++attempt) {
             const Candidate c = drawCandidate(scale, random);
-            placed = true;
-            for (int32_t i = 0; i < j; ++i) {
-                if (tooClose(c, x[i], y[i], z[i], minDistance2)) {
-                    placed = false;
-                    break;
-                }
-            }
+            placed = isFree(c, j);
             if (placed) {
                 x[j] = c.x;
                 y[j] = c.y;
                 z[j] = c.z;
+                onPlaced(c, j);
             }
         }
         if (!placed) return j;
     }
     return wanted;
+}
+
+}  // namespace
+
+int32_t placeWithPlainTest(int32_t wanted, double scale, double starSize, int attempts, Random& random,
+                           double* x, double* y, double* z) {
+    const double minDistance2 = starSize * starSize;
+    return placeInTurn(
+        wanted, scale, attempts, random, x, y, z,
+        [&](const Candidate& c, int32_t j) {
+            for (int32_t i = 0; i < j; ++i)
+                if (tooClose(c, x[i], y[i], z[i], minDistance2)) return false;
+            return true;
+        },
+        [](const Candidate&, int32_t) {});
 }
 
 bool gridCanPlace(double scale, double starSize) {
@@ -117,40 +127,27 @@ int32_t placeWithGrid(int32_t wanted, double scale, double starSize, int attempt
     const size_t rowCells = static_cast<size_t>(ax.cells);
     const size_t layerCells = rowCells * ay.cells;
 
-    for (int32_t j = 0; j < wanted; ++j) {
-        bool placed = false;
-        for (int attempt = 0; attempt < attempts && !placed; ++attempt) {
-            const Candidate c = drawCandidate(scale, random);
+    return placeInTurn(
+        wanted, scale, attempts, random, x, y, z,
+        [&](const Candidate& c, int32_t) {
             // Only the cells that the reach around the candidate touches; mostly its own.
             const int32_t x0 = ax.cellOf(c.x - reach), x1 = ax.cellOf(c.x + reach);
             const int32_t y0 = ay.cellOf(c.y - reach), y1 = ay.cellOf(c.y + reach);
             const int32_t z0 = az.cellOf(c.z - reach), z1 = az.cellOf(c.z + reach);
-            placed = true;
-            for (int32_t kz = z0; kz <= z1 && placed; ++kz) {
-                for (int32_t ky = y0; ky <= y1 && placed; ++ky) {
+            for (int32_t kz = z0; kz <= z1; ++kz)
+                for (int32_t ky = y0; ky <= y1; ++ky) {
                     const size_t row = kz * layerCells + ky * rowCells;
-                    for (int32_t kx = x0; kx <= x1 && placed; ++kx) {
-                        for (int32_t i = head[row + kx]; i >= 0; i = next[i]) {
-                            if (tooClose(c, x[i], y[i], z[i], minDistance2)) {
-                                placed = false;
-                                break;
-                            }
-                        }
-                    }
+                    for (int32_t kx = x0; kx <= x1; ++kx)
+                        for (int32_t i = head[row + kx]; i >= 0; i = next[i])
+                            if (tooClose(c, x[i], y[i], z[i], minDistance2)) return false;
                 }
-            }
-            if (placed) {
-                x[j] = c.x;
-                y[j] = c.y;
-                z[j] = c.z;
-                const size_t cell = az.cellOf(c.z) * layerCells + ay.cellOf(c.y) * rowCells + ax.cellOf(c.x);
-                next[j] = head[cell];
-                head[cell] = j;
-            }
-        }
-        if (!placed) return j;
-    }
-    return wanted;
+            return true;
+        },
+        [&](const Candidate& c, int32_t j) {
+            const size_t cell = az.cellOf(c.z) * layerCells + ay.cellOf(c.y) * rowCells + ax.cellOf(c.x);
+            next[j] = head[cell];
+            head[cell] = j;
+        });
 }
 
 }  // namespace selvane
