@@ -101,10 +101,11 @@ TEST_F(InitialiseScreenTest, ComposeReadsTheFieldsAndThePreviewDrawsEveryStar) {
         // A later ring's black inside may cover this one; such a star is not looked at.
         bool covered = false;
         for (int j = i + 1; j < 12; ++j) covered = covered || (std::fabs(x[i] - x[j]) < 8 && std::fabs(y[i] - y[j]) < 8);
-        if (covered) continue;
-        // The ring's left edge is white, on the star's row.
+        // Centring the galaxy may move a star past the black area, where controls cover it.
         const int left = static_cast<int>(250 + starTable.displayX[i] - 3);
         const int row = static_cast<int>(270 - starTable.displayY[i]);
+        if (covered || left < 1 || left + 7 > 490 || row - 4 < 130 || row + 4 > 404) continue;
+        // The ring's left edge is white, on the star's row.
         bool white = false;
         for (int dy = -1; dy <= 1 && !white; ++dy)
             for (int dx = 0; dx <= 1 && !white; ++dx) white = pixelAt(window, left + dx, row + dy) == kWhite;
