@@ -1,10 +1,11 @@
 #include "app/application.h"
-#include "app/program_data.h"
 #include "app/shell.h"
 #include "screens/initialise/initialise_machines.h"
-#include "screens/machine_states.h"
 #include "screens/player/player_machines.h"
+#include "screens/program_data.h"
 #include "screens/symulator/symulator_machines.h"
+#include "screens/transitions.h"
+#include "toolkit/e_window.h"
 
 namespace Quillon::Selvane {
 
@@ -13,6 +14,7 @@ int runProgram(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine
     application.previousInstance = previousInstance;
     application.commandLine = commandLine;
     application.showCommand = showCommand;
+    toolkitInstance = instance;
     startTickCount = GetTickCount();
     startUp();
     return runMessageLoop();
@@ -27,12 +29,12 @@ void startUp() {
 void setInitialStates() {
     Symulator::screenGate.pending = GateState::Ready;
     Symulator::simulationTimer.pending = TimerState::Off;
-    Symulator::runStop.pending = RunStopState::Unbound;
-    Symulator::playPause.pending = PlayPauseState::Unbound;
+    Symulator::runStop.pending = ToggleState::Unbound;
+    Symulator::playPause.pending = ToggleState::Unbound;
     Symulator::playbackTimer.pending = TimerState::Off;
     Initialise::screenGate.pending = GateState::Ready;
     Player::screenGate.pending = GateState::Ready;
-    Player::playPause.pending = PlayPauseState::Unbound;
+    Player::playPause.pending = ToggleState::Unbound;
     Player::playbackTimer.pending = TimerState::Off;
 }
 

@@ -1,6 +1,5 @@
 #include "toolkit/e_control.h"
 
-#include "app/application.h"
 
 namespace Quillon::Selvane {
 
@@ -11,7 +10,7 @@ ATOM EControl::registerClass() { return 0; }
 HWND EControl::createControl(const char* systemClass, DWORD style, HWND parentHandle, const char* windowText,
                              int identifier) {
     return CreateWindowExA(0, systemClass, windowText, style, 0, 0, 10, 10, parentHandle,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(identifier)), application.instance, nullptr);
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(identifier)), toolkitInstance, nullptr);
 }
 
 }  // namespace Quillon::Selvane

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "app/application.h"
-#include "app/window_procedure.h"
+#include "toolkit/window_procedure.h"
 #include "toolkit/e_menu_bar.h"
 
 namespace Quillon::Selvane {
 
 int classRegistered = 0;
+HINSTANCE toolkitInstance = nullptr;
 
 namespace {
 
@@ -125,7 +125,7 @@ void EWindow::createWindow(EWindow* parentWindow, int identifier, bool linkObjec
 HWND EWindow::createNative(HWND parentHandle, const char* windowText, int identifier) {
     return CreateWindowExA(0, "EWindow", windowText, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, parentHandle,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(identifier)), application.instance, nullptr);
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(identifier)), toolkitInstance, nullptr);
 }
 
 ATOM EWindow::registerClass() {
@@ -134,7 +134,7 @@ ATOM EWindow::registerClass() {
     windowClass.lpfnWndProc = windowProcedure;
     windowClass.cbClsExtra = 0;
     windowClass.cbWndExtra = sizeof(LONG_PTR);  // the object pointer
-    windowClass.hInstance = application.instance;
+    windowClass.hInstance = toolkitInstance;
     windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));

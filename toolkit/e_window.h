@@ -20,6 +20,10 @@ struct Bounds {
 // Program-wide: set once the window class "EWindow" has been registered.
 extern int classRegistered;
 
+// The program's instance handle, given by its entry before the first window: every class
+// registration and every window and control creation passes it.
+extern HINSTANCE toolkitInstance;
+
 // Base of every toolkit object: a top-level window of the class "EWindow", and the common
 // part of controls and menus. The window procedure reaches the object through the
 // pointer kept in the window's extra bytes.

@@ -1,7 +1,7 @@
 #pragma once
-#include "app/shell.h"
 #include "screens/initialise/initialise_screen.h"
 #include "screens/initialise/star_data_dialogs.h"
+#include "screens/transitions.h"
 #include "toolkit/e_label.h"
 #include "toolkit/e_menu.h"
 #include "toolkit/e_text_field.h"

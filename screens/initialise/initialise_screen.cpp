@@ -2,12 +2,11 @@
 
 #include <algorithm>
 
-#include "app/program_data.h"
 #include "engine/pixel.h"
 #include "model/compose.h"
 #include "screens/initialise/initialise_gui.h"
 #include "screens/layout.h"
-#include "screens/machine_states.h"
+#include "screens/program_data.h"
 #include "toolkit/e_menu_bar.h"
 
 namespace Quillon::Selvane::Initialise {
@@ -51,9 +50,9 @@ void drawStar(HDC dc, double x, double y, double vx, double vy) {
 
 }  // namespace
 
-void buildInitialiseScreen() {
-    screenGate.takePending();
-    if (screenGate.current != GateState::Ready) return;
+void buildInitialiseScreen() { fire(screenGate, kScreenGate, Event::Build); }
+
+bool buildWindow(StateMachine&) {
     auto* screen = newScreenWindow<GUI::XGUI>({"Initialise", 0, 0, 503, 495});
     screen->setMenuBar(new EMenuBar);
     auto* file = new GUI::_File;
@@ -88,7 +87,7 @@ void buildInitialiseScreen() {
     screen->show(SW_SHOWNORMAL);
     window = screen;
     dialogOwner = screen;
-    screenGate.pending = GateState::Ready;
+    return true;
 }
 
 void composeGalaxy() {

@@ -3,8 +3,8 @@
 #include <windows.h>
 #include <commdlg.h>
 
-#include "app/program_data.h"
 #include "model/star_data_file.h"
+#include "screens/program_data.h"
 #include "toolkit/e_window.h"
 
 namespace Quillon::Selvane {

@@ -1,13 +1,11 @@
 #pragma once
-#include "app/shell.h"
 #include "screens/player/player_screen.h"
-#include "toolkit/forwarding.h"
+#include "screens/view/viewing_gui.h"
+
+namespace Quillon::Selvane::Player {
 
 // The replay window and its widgets; each hands its event to the screen through the gate.
-namespace Quillon::Selvane::Player::GUI {
+// Nothing runs here, so RUN is a plain button: the replay never steps the galaxy.
+using GUI = ViewingGUI<screenGate, view, playback, EButton>;
 
-class XGUI : public ForwardWindow<&gatedEvent<screenGate, &quitApplication>, &gatedPaint<screenGate, &paintViewOf<view>>> {};
-class RunStop : public EButton {};  // nothing runs here: the replay never steps the galaxy
-#include "screens/view/viewing_widgets.inc"
-
-}  // namespace Quillon::Selvane::Player::GUI
+}  // namespace Quillon::Selvane::Player

@@ -1,13 +1,10 @@
 #pragma once
-#include "app/shell.h"
 #include "screens/symulator/symulator_screen.h"
-#include "toolkit/forwarding.h"
+#include "screens/view/viewing_gui.h"
+
+namespace Quillon::Selvane::Symulator {
 
 // The simulation window and its widgets; each hands its event to the screen through the gate.
-namespace Quillon::Selvane::Symulator::GUI {
+using GUI = ViewingGUI<screenGate, view, playback, ForwardClick<&gatedEvent<screenGate, &pressRunStop>>>;
 
-class XGUI : public ForwardWindow<&gatedEvent<screenGate, &quitApplication>, &gatedPaint<screenGate, &paintViewOf<view>>> {};
-class RunStop : public ForwardClick<&gatedEvent<screenGate, &pressRunStop>> {};
-#include "screens/view/viewing_widgets.inc"
-
-}  // namespace Quillon::Selvane::Symulator::GUI
+}  // namespace Quillon::Selvane::Symulator

@@ -1,10 +1,9 @@
 #include "screens/symulator/symulator_screen.h"
 
-#include "app/program_data.h"
 #include "engine/fast_gravity_step.h"
-#include "screens/machine_events.h"
-#include "screens/machine_states.h"
+#include "screens/program_data.h"
 #include "screens/symulator/symulator_gui.h"
+#include "screens/timer_callbacks.h"
 #include "screens/view/viewing_window.h"
 
 namespace Quillon::Selvane::Symulator {
@@ -18,28 +17,38 @@ constexpr UINT kSimulationInterval = 1;  // milliseconds: as fast as steps and r
 
 }  // namespace
 
-void pressRunStop() {
-    pressToggle(
-        runStop, "RUN", "Stop", [] { startTimer(simulationTimer, kSimulationInterval, simulationTimerProc); },
-        [] { stopTimer(simulationTimer); }, [] { return true; });
-}
+void openSymulator() { fire(screenGate, kScreenGate, Event::Build); }
+void pressRunStop() { fire(runStop, kRunStop, Event::Press); }
+void onSimulationTimer() { fire(simulationTimer, kSimulationTimer, Event::Tick); }
+void onPlaybackTimer() { Selvane::onPlaybackTimer<playback>(); }
 
-void openSymulator() {
-    screenGate.takePending();
-    if (screenGate.current != GateState::Ready) return;
-    buildViewingWindow<GUI::Widgets>(
-        playback, [](EButton* button) { bindToggle(runStop, button); },
-        [] { workFile.createRecording(starTable); });
+bool buildWindow(StateMachine&) {
+    buildViewingWindow<GUI, playback>([](EButton* button) { fire(runStop, kRunStop, Event::Bind, button); },
+                                      [] { workFile.createRecording(starTable); });
     stepHooks.invalidateView = [] { invalidateView(view); };
     stepHooks.recordFrame = [] { workFile.recordFrame(starTable); };
-    screenGate.pending = GateState::Ready;
+    return true;
 }
 
-void onSimulationTimer() {
-    simulationTimer.takePending();
+bool startRun(ButtonMachine& button, EButton*) {
+    setCaption(button, "Stop");
+    fire(simulationTimer, kSimulationTimer, Event::Start);
+    return true;
+}
+
+bool stopRun(ButtonMachine& button, EButton*) {
+    setCaption(button, "RUN");
+    fire(simulationTimer, kSimulationTimer, Event::Stop);
+    return true;
+}
+
+bool startSimulationTimer(TimerMachine& timer) {
+    return setWindowlessTimer(timer, kSimulationInterval, simulationTimerProc);
+}
+
+bool step(TimerMachine&) {
     selvane::fastGravityStep(starTable, simulationParameters, stepCounter, stepHooks);
+    return true;
 }
-
-void onPlaybackTimer() { Selvane::onPlaybackTimer<playback>(); }
 
 }  // namespace Quillon::Selvane::Symulator

@@ -2,18 +2,13 @@
 
 #include <limits>
 
-#include "app/program_data.h"
 #include "engine/playback.h"
-#include "screens/machine_events.h"
+#include "screens/program_data.h"
 #include "toolkit/e_scroll_bar.h"
 
 namespace Quillon::Selvane {
 
 namespace {
-
-constexpr UINT kPlaybackInterval = 1;  // milliseconds; the platform delivers ticks no faster than it can
-
-void stopPlayback(Playback& playback) { stopTimer(playback.timer); }
 
 void loadFrame(int32_t k) { workFile.loadFrame(starTable, k); }
 
@@ -67,20 +62,11 @@ void showFrameAtScroll(Playback& playback, int32_t position) {
     invalidateView(playback.view);
 }
 
-void playbackTick(Playback& playback) {
+bool showNextFrame(Playback& playback) {
     loadFrame(playback.playPosition);
     scrollFromFrame(playback, playback.playPosition);
     if (playback.playPosition < std::numeric_limits<int32_t>::max()) ++playback.playPosition;
-    if (playback.playPosition >= playableFrames()) {
-        endToggle(playback.playPause, ">", [&] { stopPlayback(playback); });
-    }
-    invalidateView(playback.view);
-}
-
-void pressPlayPause(Playback& playback) {
-    pressToggle(
-        playback.playPause, ">", "II", [&] { startTimer(playback.timer, kPlaybackInterval, playback.timerCallback); },
-        [&] { stopPlayback(playback); }, [] { return playableFrames() > 0; });
+    return playback.playPosition >= playableFrames();
 }
 
 }  // namespace Quillon::Selvane

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/program_data.h"
 #include "engine/dot_raster.h"
+#include "screens/program_data.h"
 #include "toolkit/e_window.h"
 
 namespace Quillon::Selvane {

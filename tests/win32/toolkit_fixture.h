@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "app/application.h"
 #include "toolkit/e_window.h"
 
 namespace Quillon::Selvane::Testing {
@@ -13,7 +12,7 @@ namespace Quillon::Selvane::Testing {
 // Every toolkit object needs the instance handle before it is constructed.
 class ToolkitTest : public ::testing::Test {
 protected:
-    void SetUp() override { application.instance = GetModuleHandleA(nullptr); }
+    void SetUp() override { toolkitInstance = GetModuleHandleA(nullptr); }
 };
 
 // Delivers whatever the windows posted, so queued notifications have arrived.

@@ -1,7 +1,7 @@
 // The routing of window messages to toolkit objects.
 #include <new>
 
-#include "app/window_procedure.h"
+#include "toolkit/window_procedure.h"
 #include "tests/win32/toolkit_fixture.h"
 #include "toolkit/e_label.h"
 #include "toolkit/e_scroll_bar.h"
@@ -49,7 +49,7 @@ TEST_F(WindowProcedureTest, ScrollMessagesReachTheControlOrTheWindowItself) {
 
     // A scroll bar whose identifier names no child is left to the system.
     HWND stranger = CreateWindowExA(0, "SCROLLBAR", "", WS_CHILD | SBS_HORZ, 0, 0, 50, 10, window.handle,
-                                    reinterpret_cast<HMENU>(99), application.instance, nullptr);
+                                    reinterpret_cast<HMENU>(99), toolkitInstance, nullptr);
     EXPECT_EQ(send(WM_HSCROLL, MAKEWPARAM(SB_LINERIGHT, 0), reinterpret_cast<LPARAM>(stranger)), 0);
     EXPECT_EQ(window.events.size(), 2u);
     EXPECT_EQ(bar->scrollPos, 11);
@@ -109,7 +109,7 @@ TEST_F(WindowProcedureTest, DestroyAndSizeReachTheObjectWhichOutlivesItsWindow) 
 TEST_F(WindowProcedureTest, AWindowWithoutItsObjectIsLeftToTheSystem) {
     // As during creation, before the object pointer is stored.
     HWND bare = CreateWindowExA(0, "EWindow", "bare", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
-                                application.instance, nullptr);
+                                toolkitInstance, nullptr);
     ASSERT_NE(bare, nullptr);
     EXPECT_EQ(SendMessageA(bare, WM_COMMAND, MAKEWPARAM(1, 0), 0), 0);
     SendMessageA(bare, WM_HSCROLL, MAKEWPARAM(SB_LINERIGHT, 0), reinterpret_cast<LPARAM>(window.handle));

@@ -166,19 +166,19 @@ TEST_F(WindowTest, TextsAreHeldByReferenceAndReadBackFromTheControl) {
 
 TEST_F(WindowTest, TheWindowClassIsRegisteredByTheFirstObjectOnly) {
     WNDCLASSA info;
-    ASSERT_TRUE(UnregisterClassA("EWindow", application.instance));
+    ASSERT_TRUE(UnregisterClassA("EWindow", toolkitInstance));
     classRegistered = 0;
     { RecordingWindow first; }
-    ASSERT_TRUE(GetClassInfoA(application.instance, "EWindow", &info));
+    ASSERT_TRUE(GetClassInfoA(toolkitInstance, "EWindow", &info));
     EXPECT_EQ(info.style, static_cast<UINT>(CS_HREDRAW | CS_VREDRAW));
     EXPECT_EQ(info.cbWndExtra, static_cast<int>(sizeof(LONG_PTR)));
     EXPECT_EQ(info.hbrBackground, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
 
-    ASSERT_TRUE(UnregisterClassA("EWindow", application.instance));
+    ASSERT_TRUE(UnregisterClassA("EWindow", toolkitInstance));
     { EButton later; }
-    EXPECT_FALSE(GetClassInfoA(application.instance, "EWindow", &info));
+    EXPECT_FALSE(GetClassInfoA(toolkitInstance, "EWindow", &info));
     RecordingWindow().registerClass();  // leave the class for the other tests
-    EXPECT_TRUE(GetClassInfoA(application.instance, "EWindow", &info));
+    EXPECT_TRUE(GetClassInfoA(toolkitInstance, "EWindow", &info));
 }
 
 TEST_F(WindowTest, FailedCreationLeavesOnlyTheStoredFields) {

@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "app/program_data.h"
+#include "screens/program_data.h"
 #include "app/shell.h"
+#include "screens/timer_callbacks.h"
+#include "screens/transitions.h"
 #include "toolkit/e_window.h"
 
 namespace Quillon::Selvane::Testing {

@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "app/application.h"
-#include "app/program_data.h"
+#include "screens/program_data.h"
 #include "app/shell.h"
+#include "screens/timer_callbacks.h"
+#include "screens/transitions.h"
 #include "screens/initialise/initialise_machines.h"
 #include "screens/player/player_machines.h"
 #include "screens/symulator/symulator_machines.h"

@@ -1,4 +1,4 @@
-#include "app/window_procedure.h"
+#include "toolkit/window_procedure.h"
 
 #include "toolkit/e_window.h"
 

@@ -1,4 +1,5 @@
-#include "app/shell.h"
+#include "screens/timer_callbacks.h"
+
 #include "screens/player/player_machines.h"
 #include "screens/symulator/symulator_machines.h"
 

@@ -1,4 +1,4 @@
-#include "app/program_data.h"
+#include "screens/program_data.h"
 
 namespace Quillon::Selvane {
 

@@ -1,7 +1,8 @@
-#include "app/program_data.h"
-#include "app/shell.h"
+#include "screens/transitions.h"
+
 #include "screens/initialise/initialise_machines.h"
 #include "screens/player/player_machines.h"
+#include "screens/program_data.h"
 #include "screens/symulator/symulator_machines.h"
 #include "toolkit/e_window.h"
 
