@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # The one way this project makes and selects a Wine prefix. Sourced (bash) by tools/with-wine
 # (ctest and make run) and tests/e2e/desktop.sh (end-to-end tests and screenshots).
 
