@@ -2,7 +2,8 @@
 # real pointer and key input through xdotool, pictures of the real windows through import.
 # Sourced by tests/e2e/end_to_end.sh and tools/screenshots; bash only.
 
-WINE=${WINE:-/usr/lib/wine/wine64}
+# shellcheck source=tools/wine-prefix.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine-prefix.sh"
 XVFB_PID=
 PROGRAM_PID=
 declare -A ORIGIN_X ORIGIN_Y   # client-area origin inside each X window, by window id
@@ -36,21 +37,14 @@ start_display() {
   return 1
 }
 
-# Makes (once) and selects a Wine prefix of our own. Without a window manager Wine must not
-# wait for one, so the prefix's windows are unmanaged.
-use_prefix() {
-  export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  if [ ! -e "$WINEPREFIX/.unmanaged" ]; then
-    "$WINE" wineboot -i >/dev/null 2>&1
-    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || return 1
-    touch "$WINEPREFIX/.unmanaged"
-  fi
-}
+# Selects a Wine prefix of our own. Without a window manager Wine must not wait for one, so
+# the prefix's windows are unmanaged.
+use_prefix() { use_wine_prefix "$1" unmanaged; }
 
 # Stops what this run started: the program, the prefix's wineserver, the display.
 stop_all() {
   [ -n "$PROGRAM_PID" ] && kill "$PROGRAM_PID" 2>/dev/null
-  [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1
+  stop_wine_prefix
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
   PROGRAM_PID= XVFB_PID=
 }
@@ -106,6 +100,15 @@ wait_popup() {
     [ "$(now_ms)" -ge "$deadline" ] && return 1
     sleep 0.1
   done
+}
+
+# Chooses item N (1 Open, 2 Save As) of the File menu of window ID, whose client origin is known.
+choose_file_item() {
+  click "$1" 16 -10   # "File" on the menu bar, above the client area
+  local popup height
+  popup=$(wait_popup 5) || return 1
+  height=$(xwininfo -id "$popup" | awk '/Height:/ {print $2}')
+  xdotool mousemove --window "$popup" 20 $((height * (2 * $2 - 1) / 4)) click 1 2>/dev/null
 }
 
 # Writes a picture of the window, 8 bits per channel.

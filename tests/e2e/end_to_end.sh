@@ -90,12 +90,8 @@ close_and_end() {
 
 # Chooses File > item N (1 Open, 2 Save As), then types PATH into the dialog titled TITLE.
 file_dialog() {
-  click "$init" 16 -10   # "File" on the menu bar, above the client area
-  local popup dialog height
-  popup=$(wait_popup 5)
-  need '[ -n "$popup" ]' "the File menu drops down"
-  height=$(xwininfo -id "$popup" | awk '/Height:/ {print $2}')
-  xdotool mousemove --window "$popup" 20 $((height * (2 * $1 - 1) / 4)) click 1 2>/dev/null
+  local item=$1 dialog
+  need 'choose_file_item "$init" $item' "the File menu drops down"
   dialog=$(wait_window "$2" 10)
   need '[ -n "$dialog" ]' "the dialog '$2' opens"
   xdotool type --delay 20 "$(windows_path "$3")" 2>/dev/null
