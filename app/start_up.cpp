@@ -6,6 +6,7 @@
 #include "screens/symulator/symulator_machines.h"
 #include "screens/transitions.h"
 #include "toolkit/e_window.h"
+#include "toolkit/window_procedure.h"
 
 namespace Quillon::Selvane {
 
@@ -42,6 +43,7 @@ int runMessageLoop() {
     MSG message{};
     // Without a filter window GetMessageA cannot fail, so non-zero always means a message.
     while (GetMessageA(&message, nullptr, 0, 0) != 0) {
+        if (routeKeyMessage(message)) continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }

@@ -99,4 +99,10 @@ void gatedPaint(HWND window) {
     Handler(window);
 }
 
+template <StateMachine& Gate, bool (*Handler)(int, bool)>
+bool gatedKey(int virtualKey, bool down) {
+    Gate.takePending();
+    return Handler(virtualKey, down);
+}
+
 }  // namespace Quillon::Selvane

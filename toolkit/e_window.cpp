@@ -155,6 +155,8 @@ void EWindow::onPaint(HWND) {}
 int EWindow::onCommand(int) { return 0; }
 void EWindow::onHScroll(int, int) {}
 void EWindow::onVScroll(int, int) {}
+void EWindow::onMouseWheel(int) {}
+bool EWindow::onKey(int, bool) { return false; }
 
 EWindow* EWindow::childWithId(int identifier) const {
     if (identifier < 1 || static_cast<size_t>(identifier) > children.size()) return nullptr;

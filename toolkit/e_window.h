@@ -60,6 +60,11 @@ public:
     virtual int onCommand(int code);
     virtual void onHScroll(int request, int position);
     virtual void onVScroll(int request, int position);
+    // The wheel turned by `delta` (120 a notch, positive away from the user).
+    virtual void onMouseWheel(int delta);
+    // A key went down or up in this top-level window or any of its controls, before the
+    // control sees it; true when the window takes the key, which the control then never gets.
+    virtual bool onKey(int virtualKey, bool down);
 
     // The child whose identifier is `identifier`, or null when none has it.
     EWindow* childWithId(int identifier) const;

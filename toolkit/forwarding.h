@@ -27,12 +27,14 @@ public:
     void onChange(int position) override { Entry(position); }
 };
 
-// A screen's top-level window: closing and painting go to the screen.
-template <void (*DestroyEntry)(), void (*PaintEntry)(HWND)>
+// A screen's top-level window: closing, painting and, where the screen takes keys, keys go
+// to the screen.
+template <void (*DestroyEntry)(), void (*PaintEntry)(HWND), bool (*KeyEntry)(int, bool) = nullptr>
 class ForwardWindow : public EWindow {
 public:
     void onDestroy() override { DestroyEntry(); }
     void onPaint(HWND window) override { PaintEntry(window); }
+    bool onKey(int virtualKey, bool down) override { return KeyEntry && KeyEntry(virtualKey, down); }
 };
 
 }  // namespace Quillon::Selvane

@@ -60,6 +60,7 @@ LRESULT routeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         dragFlag = 1;
         object->onMouseDown(lowWord(l), highWord(l));
         return 0;
+    case WM_MOUSEWHEEL: object->onMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam)); return 0;
     case WM_LBUTTONUP:
         if (GetCapture() == window) {
             object->onMouseUp(lowWord(l), highWord(l));
@@ -71,7 +72,34 @@ LRESULT routeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+// The toolkit object of a top-level window of ours; other windows' extra bytes mean other things.
+EWindow* objectOfTopLevel(HWND window) {
+    HWND root = window ? GetAncestor(window, GA_ROOT) : nullptr;
+    char className[16] = {};
+    if (!root || !GetClassNameA(root, className, sizeof className) || lstrcmpA(className, "EWindow") != 0)
+        return nullptr;
+    return reinterpret_cast<EWindow*>(GetWindowLongPtrA(root, 0));
+}
+
 }  // namespace
+
+bool routeKeyMessage(const MSG& message) {
+    if (message.message != WM_KEYDOWN && message.message != WM_KEYUP) return false;
+    try {
+        EWindow* object = objectOfTopLevel(message.hwnd);
+        return object && object->onKey(static_cast<int>(message.wParam), message.message == WM_KEYDOWN);
+    } catch (...) {
+        return true;  // as a message whose handler ran out of memory: that key is lost
+    }
+}
+
+void focusControl(HWND control) {
+    if (!control) return;
+    SetFocus(control);
+    char className[16] = {};
+    if (GetClassNameA(control, className, sizeof className) && lstrcmpiA(className, "Edit") == 0)
+        SendMessageA(control, EM_SETSEL, 0, -1);
+}
 
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     // An exception (memory run out) must not unwind through the system's code that called

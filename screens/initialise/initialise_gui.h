@@ -10,7 +10,8 @@
 // The parameter window and its widgets; labels, fields and the File menu handle nothing.
 namespace Quillon::Selvane::Initialise::GUI {
 
-class XGUI : public ForwardWindow<&gatedEvent<screenGate, &closeProgram>, &gatedPaint<screenGate, &paintPreview>> {};
+class XGUI : public ForwardWindow<&gatedEvent<screenGate, &closeProgram>, &gatedPaint<screenGate, &paintPreview>,
+                                  &gatedKey<screenGate, &takeKey>> {};
 class _File : public EMenu {};
 class _File_Open : public ForwardSelect<&gatedEvent<screenGate, &openStarData>> {};
 class _File_SaveAs : public ForwardSelect<&gatedEvent<screenGate, &saveStarDataAs>> {};

@@ -1,6 +1,7 @@
 #include "screens/initialise/initialise_screen.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "engine/pixel.h"
 #include "model/compose.h"
@@ -8,6 +9,7 @@
 #include "screens/layout.h"
 #include "screens/program_data.h"
 #include "toolkit/e_menu_bar.h"
+#include "toolkit/window_procedure.h"
 
 namespace Quillon::Selvane::Initialise {
 
@@ -23,6 +25,9 @@ GUI::scale* scaleField = nullptr;
 GUI::nomber_of_star* numberOfStarField = nullptr;
 GUI::size_of_star* sizeOfStarField = nullptr;
 GUI::max_speed* maxSpeedField = nullptr;
+
+// Where Tab goes: the fields from the top left, row by row, then the buttons left to right.
+std::vector<EWindow*> tabOrder;
 
 // The preview: a top view with the origin at pixel (250, 270), one pixel per length unit
 // and each velocity drawn as the way the star goes in 50 steps.
@@ -66,9 +71,9 @@ bool buildWindow(StateMachine&) {
     screen->menuBar->addChild(file);
 
     auto& w = *screen;
-    addControl<GUI::player>(w, {"Player", 382, 408, 104, 31});
-    addControl<GUI::symulator>(w, {"Symulator", 282, 408, 100, 31});
-    addControl<GUI::compose>(w, {"Compose", 181, 408, 101, 31});
+    auto* player = addControl<GUI::player>(w, {"Player", 382, 408, 104, 31});
+    auto* symulator = addControl<GUI::symulator>(w, {"Symulator", 282, 408, 100, 31});
+    auto* compose = addControl<GUI::compose>(w, {"Compose", 181, 408, 101, 31});
     recordingSpeedField = addControl<GUI::recording_speed>(w, {"5", 139, 411, 35, 28});
     addControl<GUI::LABEL13>(w, {"Recording Speed", 1, 411, 134, 30});
     lightSpeedField = addControl<GUI::light_speed>(w, {"30", 380, 95, 93, 33});
@@ -83,6 +88,9 @@ bool buildWindow(StateMachine&) {
     addControl<GUI::LABEL2>(w, {"Size of Star", 277, 9, 90, 32});
     maxSpeedField = addControl<GUI::max_speed>(w, {"0.4", 162, 8, 92, 35});
     addControl<GUI::LABEL0>(w, {"Max Speed", 1, 8, 147, 35});
+
+    tabOrder = {maxSpeedField, sizeOfStarField, numberOfStarField, scaleField, speedDistributionField,
+                lightSpeedField, recordingSpeedField, compose, symulator, player};
 
     screen->show(SW_SHOWNORMAL);
     window = screen;
@@ -117,6 +125,25 @@ void paintPreview(HWND handle) {
                                    t.displayY.size(), t.velX.size(), t.velY.size()});
     for (size_t i = 0; i < count; ++i) drawStar(dc, t.displayX[i], t.displayY[i], t.velX[i], t.velY[i]);
     EndPaint(handle, &paint);
+}
+
+bool takeKey(int virtualKey, bool down) {
+    if (virtualKey != VK_TAB && virtualKey != VK_RETURN) return false;
+    const HWND focus = GetFocus();
+    const auto focused = std::find_if(tabOrder.begin(), tabOrder.end(), [&](EWindow* w) { return w->handle == focus; });
+    const size_t at = static_cast<size_t>(focused - tabOrder.begin());
+    if (virtualKey == VK_RETURN) {
+        const bool inField = at < 7;  // the seven fields come first
+        if (inField && down) composeGalaxy();
+        return inField;
+    }
+    if (down && !tabOrder.empty()) {
+        const size_t count = tabOrder.size();
+        const bool backwards = GetKeyState(VK_SHIFT) < 0;
+        const size_t next = at == count ? (backwards ? count - 1 : 0) : (backwards ? at + count - 1 : at + 1) % count;
+        focusControl(tabOrder[next]->handle);
+    }
+    return true;
 }
 
 void closeProgram() { PostQuitMessage(0); }

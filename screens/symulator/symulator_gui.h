@@ -5,6 +5,7 @@
 namespace Quillon::Selvane::Symulator {
 
 // The simulation window and its widgets; each hands its event to the screen through the gate.
-using GUI = ViewingGUI<screenGate, view, playback, ForwardClick<&gatedEvent<screenGate, &pressRunStop>>>;
+using GUI = ViewingGUI<screenGate, view, playback, ForwardClick<&gatedEvent<screenGate, &pressRunStop>>,
+                       &pressRunStop>;
 
 }  // namespace Quillon::Selvane::Symulator

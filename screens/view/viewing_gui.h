@@ -1,18 +1,18 @@
 #pragma once
 #include "screens/state_machine.h"
-#include "screens/transitions.h"
 #include "screens/view/playback_controls.h"
 #include "screens/view/screen_view.h"
+#include "screens/view/steered_window.h"
 #include "toolkit/forwarding.h"
 
 namespace Quillon::Selvane {
 
 // The widget classes of a viewing window, written once: each forwards its event through the
 // screen's gate to the screen's camera (View) or player (P). Symulator::GUI and Player::GUI
-// are this template over their own; only their RUN buttons differ.
-template <StateMachine& Gate, ScreenView& View, Playback& P, class RunStopButton>
+// are this template over their own; only their RUN buttons and what Space presses differ.
+template <StateMachine& Gate, ScreenView& View, Playback& P, class RunStopButton, void (*SpaceEntry)()>
 struct ViewingGUI {
-    class XGUI : public ForwardWindow<&gatedEvent<Gate, &quitApplication>, &gatedPaint<Gate, &paintViewOf<View>>> {};
+    class XGUI : public SteeredWindow<Gate, View, SpaceEntry, &showLastFrame<P>> {};
     class RunStop : public RunStopButton {};
     class turnOpposite : public ForwardClick<&gatedEvent<Gate, &cameraTurnOpposite<View>>> {};
     class turnBelow : public ForwardClick<&gatedEvent<Gate, &cameraTurnBelow<View>>> {};
