@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/exp_constants.h"
+#include "engine/instruction_sets.h"
 
 namespace selvane {
 
@@ -271,13 +272,9 @@ double expWithSoftwareFma(double x) {
     return expCore(x, [](double a, double b, double c) { return fmaInSoftware(a, b, c); });
 }
 
-#ifdef SELVANE_X86
-bool hardwareFmaAvailable() {
-    // Set only where the system also saves the registers the instruction uses.
-    static const bool has = (__builtin_cpu_init(), __builtin_cpu_supports("fma"));
-    return has;
-}
+bool hardwareFmaAvailable() { return instructionSets().fma; }
 
+#ifdef SELVANE_X86
 __attribute__((target("fma"))) double expWithHardwareFma(double x) {
     // Inlined here, the builtin becomes the processor's instruction.
     return expCore(x, [](double a, double b, double c) { return __builtin_fma(a, b, c); });
@@ -287,7 +284,6 @@ __attribute__((target("fma"))) double hardwareFma(double a, double b, double c) 
     return __builtin_fma(a, b, c);
 }
 #else
-bool hardwareFmaAvailable() { return false; }
 double hardwareFma(double a, double b, double c) { return softwareFma(a, b, c); }
 double expWithHardwareFma(double x) { return expWithSoftwareFma(x); }
 #endif

@@ -5,6 +5,7 @@
 #include "engine/exp_constants.h"
 
 namespace selvane::step_kernels {
+namespace {  // one copy in each file built for its instruction set, as in step_lanes.h
 
 template <class V>
 typename V::Mask expLanesServe(typename V::Real x) {
@@ -31,4 +32,13 @@ typename V::Real expLanes(typename V::Real x) {
     return V::fmadd(scale, tmp, scale);
 }
 
+// expLanes from memory to memory, for the tests; returns the lanes served as bits.
+template <class V>
+unsigned expLanesInMemory(const double* x, double* result) {
+    const typename V::Real v = V::load(x);
+    V::store(result, expLanes<V>(v));
+    return V::bits(expLanesServe<V>(v));
+}
+
+}  // namespace
 }  // namespace selvane::step_kernels

@@ -1,43 +1,57 @@
 #include "engine/fast_gravity_step.h"
 
 #include <condition_variable>
-#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
 
+#include "engine/instruction_sets.h"
 #include "engine/step_kernels.h"
 
 namespace selvane {
 namespace {
 
-using namespace step_kernels;
+using step_kernels::Galaxy;
+using step_kernels::SumRange;
 
 // Below this many stars, waking workers costs more than it saves.
 constexpr int32_t kThreadedFrom = 256;
 
-using SumRange = void (*)(const Galaxy&, int32_t, int32_t);
+// One step's sums cut into shares of the stars i, one share a thread.
+struct Shares {
+    SumRange sumRange = nullptr;
+    const Galaxy* galaxy = nullptr;
+    int count = 0;
+};
+
+// Shares start on multiples of 8 so each is whole vectors but its last.
+void sumShare(const Shares& shares, int t) {
+    const int32_t n = shares.galaxy->n;
+    const int32_t octets = (n + 7) / 8;
+    const int32_t begin = static_cast<int32_t>(static_cast<int64_t>(octets) * t / shares.count) * 8;
+    int32_t end = static_cast<int32_t>(static_cast<int64_t>(octets) * (t + 1) / shares.count) * 8;
+    if (end > n) end = n;
+    shares.sumRange(*shares.galaxy, begin, end);
+}
 
 // Workers made once and kept: each step hands every worker one share of the stars i.
 class WorkerPool {
 public:
-    // Runs share(t) for t in [0, shares) with share 0 on the calling thread; returns when all are done.
-    template <typename Share>
-    void run(int shares, const Share& share) {
-        while (static_cast<int>(workers_.size()) < shares - 1) {
+    // Sums share 0 on the calling thread and the others on the workers; returns when all are done.
+    void run(const Shares& shares) {
+        while (static_cast<int>(workers_.size()) < shares.count - 1) {
             const int index = static_cast<int>(workers_.size()) + 1;
             const long long seen = generation_;  // only this thread changes it
             workers_.emplace_back([this, index, seen] { work(index, seen); });
         }
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            task_ = [&share](int t) { share(t); };
             shares_ = shares;
-            pending_ = shares - 1;
+            pending_ = shares.count - 1;
             ++generation_;
         }
         wake_.notify_all();
-        share(0);
+        sumShare(shares, 0);
         std::unique_lock<std::mutex> lock(mutex_);
         done_.wait(lock, [this] { return pending_ == 0; });
     }
@@ -45,15 +59,15 @@ public:
 private:
     void work(int index, long long seen) {
         for (;;) {
-            std::function<void(int)> task;
+            Shares shares;
             {
                 std::unique_lock<std::mutex> lock(mutex_);
                 wake_.wait(lock, [&] { return generation_ != seen; });
                 seen = generation_;
-                if (index >= shares_) continue;
-                task = task_;
+                if (index >= shares_.count) continue;
+                shares = shares_;
             }
-            task(index);
+            sumShare(shares, index);
             std::lock_guard<std::mutex> lock(mutex_);
             if (--pending_ == 0) done_.notify_one();
         }
@@ -62,8 +76,7 @@ private:
     std::vector<std::thread> workers_;
     std::mutex mutex_;
     std::condition_variable wake_, done_;
-    std::function<void(int)> task_;
-    int shares_ = 0;
+    Shares shares_;
     int pending_ = 0;
     long long generation_ = 0;
 };
@@ -74,53 +87,51 @@ WorkerPool& pool() {
     return *instance;
 }
 
-SumRange sumRangeFor(StepPath path) {
-    if (path == StepPath::Avx512 && stepPathAvailable(StepPath::Avx512)) return sumRangeAvx512;
-    if (path >= StepPath::Avx2 && stepPathAvailable(StepPath::Avx2)) return sumRangeAvx2;
-    if (path != StepPath::Scalar) return sumRangeSse2;
-    return sumRangeScalar;
+// The best kernel at or below the one asked for that the processor runs.
+SumRange kernelFor(StepPath path) {
+    const InstructionSets& has = instructionSets();
+    if (path == StepPath::Avx512 && has.avx512) return step_kernels::avx512::sumRange;
+    if (path >= StepPath::Avx2 && has.avx2Fma) return step_kernels::avx2::sumRange;
+    if (path != StepPath::Scalar) return step_kernels::sse2::sumRange;
+    return step_kernels::sumRangeScalar;
+}
+
+int threadsFor(int32_t n, int asked) {
+    int threads = asked;
+    if (threads <= 0) threads = n < kThreadedFrom ? 1 : static_cast<int>(std::thread::hardware_concurrency());
+    if (threads < 1) threads = 1;
+    if (threads > n / 8) threads = n / 8 > 1 ? n / 8 : 1;
+    return threads;
 }
 
 }  // namespace
 
 bool stepPathAvailable(StepPath path) {
-    __builtin_cpu_init();  // may run before the library's own start-up code has
     switch (path) {
         case StepPath::Scalar:
         case StepPath::Sse2:
             return true;
-        // The system must save the wide registers too, which these checks include.
         case StepPath::Avx2:
-            return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+            return instructionSets().avx2Fma;
         case StepPath::Avx512:
-            return __builtin_cpu_supports("avx512f");
+            return instructionSets().avx512;
     }
     return false;
 }
 
 void fastGravityStep(StarTable& table, const SimulationParameters& params, StepCounter& counter,
                      const StepHooks& hooks, const StepChoice& choice) {
-    stepGalaxy(table, params, counter, hooks, [&](const Galaxy& g) {
-        const SumRange sumRange = sumRangeFor(choice.path);
-        const int32_t n = g.n;
-        int threads = choice.threads;
-        if (threads <= 0) threads = n < kThreadedFrom ? 1 : static_cast<int>(std::thread::hardware_concurrency());
-        if (threads < 1) threads = 1;
-        if (threads > n / 8) threads = n / 8 > 1 ? n / 8 : 1;
+    Galaxy galaxy;
+    if (galaxyToStep(table, params, galaxy)) {
         // Velocity sums read only positions, so the shares of i are independent.
-        if (threads == 1) {
-            sumRange(g, 0, n);
-            return;
-        }
-        pool().run(threads, [&](int t) {
-            // Shares start on multiples of 8 so each is whole vectors but its last.
-            const int32_t octets = (n + 7) / 8;
-            const int32_t begin = static_cast<int32_t>(static_cast<int64_t>(octets) * t / threads) * 8;
-            int32_t end = static_cast<int32_t>(static_cast<int64_t>(octets) * (t + 1) / threads) * 8;
-            if (end > n) end = n;
-            sumRange(g, begin, end);
-        });
-    });
+        const Shares shares{kernelFor(choice.path), &galaxy, threadsFor(galaxy.n, choice.threads)};
+        if (shares.count == 1)
+            shares.sumRange(galaxy, 0, galaxy.n);
+        else
+            pool().run(shares);
+        moveStars(table);
+    }
+    finishStep(params, counter, hooks);
 }
 
 }  // namespace selvane

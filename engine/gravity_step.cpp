@@ -25,22 +25,22 @@ void finishStep(const SimulationParameters& params, StepCounter& counter, const 
         hooks.recordFrame();
 }
 
-void stepGalaxy(StarTable& table, const SimulationParameters& params, StepCounter& counter, const StepHooks& hooks,
-                const std::function<void(const step_kernels::Galaxy&)>& sumVelocities) {
-    // A Size of Star that is not positive has no softening scale; the galaxy stands still.
-    if (table.present && params.starSize > 0) {
-        const double s = std::sqrt(params.starSize);
-        sumVelocities({table.posX.data(), table.posY.data(), table.posZ.data(), table.mass.data(), table.velX.data(),
-                       table.velY.data(), table.velZ.data(), table.starCount, -1 / s});
-        moveStars(table);
-    }
-    finishStep(params, counter, hooks);
+bool galaxyToStep(StarTable& table, const SimulationParameters& params, step_kernels::Galaxy& galaxy) {
+    if (!table.present || !(params.starSize > 0)) return false;
+    const double s = std::sqrt(params.starSize);
+    galaxy = {table.posX.data(), table.posY.data(), table.posZ.data(), table.mass.data(), table.velX.data(),
+              table.velY.data(), table.velZ.data(), table.starCount, -1 / s};
+    return true;
 }
 
 void gravityStep(StarTable& table, const SimulationParameters& params, StepCounter& counter,
                  const StepHooks& hooks) {
-    stepGalaxy(table, params, counter, hooks,
-               [](const step_kernels::Galaxy& g) { step_kernels::sumRangeScalar(g, 0, g.n); });
+    step_kernels::Galaxy galaxy;
+    if (galaxyToStep(table, params, galaxy)) {
+        step_kernels::sumRangeScalar(galaxy, 0, galaxy.n);
+        moveStars(table);
+    }
+    finishStep(params, counter, hooks);
 }
 
 namespace step_kernels {

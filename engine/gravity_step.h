@@ -23,12 +23,10 @@ struct StepHooks {
 void gravityStep(StarTable& table, const SimulationParameters& params, StepCounter& counter,
                  const StepHooks& hooks);
 
-// Every step, whichever way its velocities are summed: where the galaxy moves at all,
-// sumVelocities adds each star's pull, then positions move by the new velocities and are
-// displayed; then the view hook, the counter and the record hook.
-void stepGalaxy(StarTable& table, const SimulationParameters& params, StepCounter& counter, const StepHooks& hooks,
-                const std::function<void(const step_kernels::Galaxy&)>& sumVelocities);
-// Its two halves after the sums, for a step summed elsewhere.
+// Every step, whichever way its velocities are summed: where the galaxy moves at all (false:
+// no stars, or a Size of Star that is not positive, with no softening scale), `galaxy` is the
+// view the sums take of it; they add each star's pull, then moveStars and finishStep.
+bool galaxyToStep(StarTable& table, const SimulationParameters& params, step_kernels::Galaxy& galaxy);
 void moveStars(StarTable& table);
 void finishStep(const SimulationParameters& params, StepCounter& counter, const StepHooks& hooks);
 

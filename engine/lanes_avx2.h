@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-namespace selvane::step_kernels {
+namespace selvane::step_kernels::avx2 {
 
-struct Avx2Lanes {
+struct Lanes {
     static constexpr int kLanes = 4;
     static constexpr bool kExpInLanes = true;
     using Real = __m256d;
@@ -44,4 +44,4 @@ struct Avx2Lanes {
     }
 };
 
-}  // namespace selvane::step_kernels
+}  // namespace selvane::step_kernels::avx2

@@ -11,9 +11,9 @@
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
 
-namespace selvane::step_kernels {
+namespace selvane::step_kernels::avx512 {
 
-struct Avx512Lanes {
+struct Lanes {
     static constexpr int kLanes = 8;
     static constexpr bool kExpInLanes = true;
     using Real = __m512d;
@@ -49,4 +49,4 @@ struct Avx512Lanes {
     static Int gather(const uint64_t* table, Int index) { return _mm512_i64gather_epi64(index, table, 8); }
 };
 
-}  // namespace selvane::step_kernels
+}  // namespace selvane::step_kernels::avx512

@@ -2,9 +2,9 @@
 // Two doubles per register, for any SSE2 processor. No fused multiply-add, so no exp in lanes.
 #include <emmintrin.h>
 
-namespace selvane::step_kernels {
+namespace selvane::step_kernels::sse2 {
 
-struct Sse2Lanes {
+struct Lanes {
     static constexpr int kLanes = 2;
     static constexpr bool kExpInLanes = false;
     using Real = __m128d;
@@ -28,4 +28,4 @@ struct Sse2Lanes {
     static Real addWhere(Mask m, Real sum, Real term) { return _mm_add_pd(sum, _mm_and_pd(m, term)); }
 };
 
-}  // namespace selvane::step_kernels
+}  // namespace selvane::step_kernels::sse2

@@ -1,6 +1,7 @@
 #pragma once
-// The velocity sums of the fast step, one function per instruction set, each built for its
-// own in a file of its own. Call one only where stepPathAvailable says the processor has it.
+// The velocity sums of the fast step, one kernel per instruction set, each in its own namespace
+// and its own file built for that set alone (CMakeLists.txt gives the flags). Call one only
+// where instructionSets() says the processor has it.
 #include <cstdint>
 
 namespace selvane::step_kernels {
@@ -20,16 +21,26 @@ struct Galaxy {
     double k;
 };
 
-// Adds to the velocities of stars [begin, end) the plain loop's sums, bit for bit. The first
-// is the plain loop itself, the reference the others are tested against.
+// Adds to the velocities of stars [begin, end) the plain loop's sums, bit for bit.
+using SumRange = void (*)(const Galaxy& g, int32_t begin, int32_t end);
+
+// The plain loop itself, for every processor: the reference the others are tested against.
 void sumRangeScalar(const Galaxy& g, int32_t begin, int32_t end);
-void sumRangeSse2(const Galaxy& g, int32_t begin, int32_t end);
-void sumRangeAvx2(const Galaxy& g, int32_t begin, int32_t end);
-void sumRangeAvx512(const Galaxy& g, int32_t begin, int32_t end);
+
+namespace sse2 {
+void sumRange(const Galaxy& g, int32_t begin, int32_t end);
+}
 
 // exactExp of 4 (8) arguments at once, for the lanes whose bits are returned; the others'
 // results mean nothing.
-unsigned expLanesAvx2(const double* x, double* result);
-unsigned expLanesAvx512(const double* x, double* result);
+namespace avx2 {
+void sumRange(const Galaxy& g, int32_t begin, int32_t end);
+unsigned expLanes(const double* x, double* result);
+}  // namespace avx2
+
+namespace avx512 {
+void sumRange(const Galaxy& g, int32_t begin, int32_t end);
+unsigned expLanes(const double* x, double* result);
+}  // namespace avx512
 
 }  // namespace selvane::step_kernels

@@ -67,12 +67,12 @@ void expectLanesMatchExactExp(unsigned (*lanes)(const double*, double*)) {
 
 TEST(ExpLanes, FourLanesEqualExactExp) {
     if (!stepPathAvailable(StepPath::Avx2)) GTEST_SKIP() << "no AVX2 with FMA";
-    expectLanesMatchExactExp<4>(step_kernels::expLanesAvx2);
+    expectLanesMatchExactExp<4>(step_kernels::avx2::expLanes);
 }
 
 TEST(ExpLanes, EightLanesEqualExactExp) {
     if (!stepPathAvailable(StepPath::Avx512)) GTEST_SKIP() << "no AVX-512";
-    expectLanesMatchExactExp<8>(step_kernels::expLanesAvx512);
+    expectLanesMatchExactExp<8>(step_kernels::avx512::expLanes);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/exp.h"
+#include "engine/instruction_sets.h"
 #include "tests/data/exp_arguments.h"
 
 namespace selvane {
@@ -37,7 +38,7 @@ std::vector<Path> paths() {
 // glibc takes its FMA build of exp on processors with FMA and AVX2; only that one is the reference.
 bool glibcExpFuses() {
 #if defined(__GLIBC__) && (defined(__x86_64__) || defined(__i386__))
-    return __builtin_cpu_supports("fma") && __builtin_cpu_supports("avx2");
+    return instructionSets().avx2Fma;
 #else
     return false;
 #endif
