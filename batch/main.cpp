@@ -15,6 +15,7 @@
 #include "batch/arguments.h"
 #include "engine/frame_file.h"
 #include "engine/fast_gravity_step.h"
+#include "engine/recording_layout.h"
 #include "engine/recording_summary.h"
 #include "model/compose.h"
 #include "model/file_replace.h"
@@ -70,13 +71,13 @@ int64_t keepConsistentPart(const std::string& path, int32_t starCount) {
     if (starCount > 0) frames = std::min(frames, summary.framesInFile);
     std::FILE* file = std::fopen(path.c_str(), "r+b");
     if (!file) return 0;
-    const uint32_t values[2] = {static_cast<uint32_t>(starCount), static_cast<uint32_t>(frames)};
-    unsigned char header[8];
-    for (int i = 0; i < 8; ++i) header[i] = static_cast<unsigned char>(values[i / 4] >> (8 * (i % 4)));
+    unsigned char header[recording::kHeaderBytes];
+    recording::putInt32(header + recording::kStarCountOffset, starCount);
+    recording::putInt32(header + recording::kFrameCountOffset, static_cast<int32_t>(frames));
     const bool written = std::fwrite(header, 1, sizeof header, file) == sizeof header;
     if (std::fclose(file) != 0 || !written) return 0;
     std::error_code error;
-    fs::resize_file(path, 8 + 24 * static_cast<uintmax_t>(starCount) * static_cast<uintmax_t>(frames), error);
+    fs::resize_file(path, static_cast<uintmax_t>(recording::frameOffset(starCount, frames)), error);
     return error ? 0 : frames;
 }
 

@@ -1,11 +1,12 @@
 #include "engine/frame_file.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 #include <new>
 #include <stdexcept>
 #include <utility>
+
+#include "engine/recording_layout.h"
 
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
 #error "frames are stored as host doubles and must be little-endian"
@@ -18,7 +19,7 @@ static_assert(sizeof(double) == 8 && std::numeric_limits<double>::is_iec559, "fr
 
 namespace {
 
-constexpr int64_t kBytesPerStar = 3 * static_cast<int64_t>(sizeof(double));
+using recording::kHeaderBytes;
 
 // 64-bit positioning: a foreign file may be larger than a long can address on Windows.
 bool seekTo(std::FILE* file, int64_t offset, int whence = SEEK_SET) {
@@ -37,14 +38,6 @@ int64_t fileLength(std::FILE* file) {
 #else
     return static_cast<int64_t>(ftello(file));
 #endif
-}
-
-int32_t int32FromBytes(const unsigned char* bytes) {
-    const uint32_t bits = uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
-                          uint32_t(bytes[3]) << 24;
-    int32_t value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
 }
 
 int32_t clampToInt32(int64_t value) {
@@ -72,17 +65,16 @@ bool FrameFile::tableFits(const StarTable& table) const {
 
 bool FrameFile::frameOffset(int32_t k, int64_t& offset) const {
     if (k < 0) return false;
-    const int64_t frameBytes = kBytesPerStar * recordingStars_;
+    const int64_t frameBytes = recording::frameBytes(recordingStars_);
     if (frameBytes > 0 && k > (std::numeric_limits<int64_t>::max() - kHeaderBytes) / frameBytes - 1)
         return false;  // beyond any file: the frame's end would not even be representable
-    offset = kHeaderBytes + frameBytes * k;
+    offset = recording::frameOffset(recordingStars_, k);
     return true;
 }
 
 bool FrameFile::writeHeaderCount(int64_t offset, int32_t value) {
-    const uint32_t bits = static_cast<uint32_t>(value);
-    const unsigned char bytes[4] = {static_cast<unsigned char>(bits), static_cast<unsigned char>(bits >> 8),
-                                    static_cast<unsigned char>(bits >> 16), static_cast<unsigned char>(bits >> 24)};
+    unsigned char bytes[4];
+    recording::putInt32(bytes, value);
     return seekTo(workFile_, offset) && std::fwrite(bytes, 1, sizeof bytes, workFile_) == sizeof bytes;
 }
 
@@ -95,7 +87,8 @@ bool FrameFile::createRecording(const StarTable& table) {
     if (!workFile_) return false;
     // A new file holds no frames yet, so its header starts at 0 whatever this object
     // recorded before; the header must always match the frames present.
-    return writeHeaderCount(0, recordingStars_) && writeHeaderCount(4, 0);
+    return writeHeaderCount(recording::kStarCountOffset, recordingStars_) &&
+           writeHeaderCount(recording::kFrameCountOffset, 0);
 }
 
 void FrameFile::recordFrame(const StarTable& table) {
@@ -113,7 +106,7 @@ bool FrameFile::writeFrame(const StarTable& table, int32_t k) {
     int64_t offset = 0;
     if (!frameOffset(k, offset)) return false;
     const int64_t n = recordingStars_;
-    if (offset + kBytesPerStar * n >= byteLimit_) return false;  // the recording stops growing here
+    if (offset + recording::frameBytes(n) >= byteLimit_) return false;  // the recording stops growing here
 
     const size_t count = static_cast<size_t>(n);
     // An empty galaxy's frames take no bytes; only the header counts them.
@@ -125,7 +118,7 @@ bool FrameFile::writeFrame(const StarTable& table, int32_t k) {
         }
     }
     if (k == fileFrames_) {
-        if (!writeHeaderCount(4, fileFrames_ + 1)) return false;
+        if (!writeHeaderCount(recording::kFrameCountOffset, fileFrames_ + 1)) return false;
         ++fileFrames_;
     }
     return true;
@@ -171,11 +164,11 @@ bool FrameFile::openRecording(StarTable& table) {
     int32_t stars = 0;
     int64_t frames = 0;
     if (got == sizeof header && length >= kHeaderBytes) {
-        stars = int32FromBytes(header);
-        const int32_t claimed = int32FromBytes(header + 4);
+        stars = recording::getInt32(header + recording::kStarCountOffset);
+        const int32_t claimed = recording::getInt32(header + recording::kFrameCountOffset);
         // No galaxy has more than kMaxStars stars: a larger count was not written here.
         if (stars > 0 && stars <= kMaxStars) {
-            const int64_t held = (length - kHeaderBytes) / (kBytesPerStar * stars);
+            const int64_t held = (length - kHeaderBytes) / recording::frameBytes(stars);
             frames = std::min<int64_t>(std::max<int32_t>(claimed, 0), held);
             // A star count without a single frame's bytes behind it is not trusted with memory,
             // except from a recording closed before its first frame (0 frames); kMaxStars

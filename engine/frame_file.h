@@ -8,14 +8,12 @@
 
 namespace selvane {
 
-// The recording of a run ("Recorder.wrk"): a little-endian int32 star count n, an int32
-// frame count, then per frame n displayX, n displayY and n displayZ doubles.
+// The recording of a run ("Recorder.wrk", laid out as engine/recording_layout.h says).
 // One update stream serves both recording and replay.
 class FrameFile {
 public:
     // Recordings stay below 2 GiB so every offset also fits the 32-bit file calls of old readers.
     static constexpr int64_t kRecordingByteLimit = int64_t(1) << 31;
-    static constexpr int64_t kHeaderBytes = 8;
     // Largest star count believed from a header that says 0 frames and has no frame behind
     // it: the ten arrays of such a table take 80 MB, and a hostile header gets no more.
     static constexpr int32_t kFramelessStarLimit = int32_t(1) << 20;

@@ -1,7 +1,8 @@
 #include "engine/recording_summary.h"
 
 #include <cstdio>
-#include <cstring>
+
+#include "engine/recording_layout.h"
 
 namespace selvane {
 
@@ -9,7 +10,7 @@ RecordingSummary inspectRecording(const std::string& path) {
     RecordingSummary summary;
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return summary;
-    unsigned char header[8] = {};
+    unsigned char header[recording::kHeaderBytes] = {};
     const size_t got = std::fread(header, 1, sizeof header, file);
     int64_t size = 0;
     char buffer[1 << 16];
@@ -20,17 +21,10 @@ RecordingSummary inspectRecording(const std::string& path) {
     if (!summary.readable) return summary;
     if (got < sizeof header) return summary;  // too short to hold a header: no stars, no frames
 
-    auto int32At = [&](int offset) {
-        const uint32_t bits = uint32_t(header[offset]) | uint32_t(header[offset + 1]) << 8 |
-                              uint32_t(header[offset + 2]) << 16 | uint32_t(header[offset + 3]) << 24;
-        int32_t value;
-        std::memcpy(&value, &bits, sizeof value);
-        return value;
-    };
-    summary.starCount = int32At(0);
-    summary.headerFrames = int32At(4);
-    const int64_t frameBytes = 24 * static_cast<int64_t>(summary.starCount);
-    const int64_t body = size - 8;
+    summary.starCount = recording::getInt32(header + recording::kStarCountOffset);
+    summary.headerFrames = recording::getInt32(header + recording::kFrameCountOffset);
+    const int64_t frameBytes = recording::frameBytes(summary.starCount);
+    const int64_t body = size - recording::kHeaderBytes;
     if (summary.starCount > 0) {
         summary.framesInFile = body / frameBytes;
         summary.consistent = summary.headerFrames == summary.framesInFile && body % frameBytes == 0;

@@ -1,58 +1,12 @@
 #include "model/compose.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cerrno>
-#include <climits>
 #include <cmath>
-#include <cstdlib>
-#include <limits>
 #include <vector>
 
 #include "model/placement_grid.h"
 
 namespace selvane {
-
-namespace {
-
-// Texts that "%lg" takes as one failed number where strtod still finds one: "inf" followed by
-// part of "inity" ("infin"), and "0x" followed by neither a hexadecimal digit nor a point,
-// which strtod reads as 0 keeping the sign ("-0xg" is -0 there).
-bool scanFails(const char* text) {
-    while (std::isspace(static_cast<unsigned char>(*text))) ++text;
-    if (*text == '+' || *text == '-') ++text;
-    const char* word = "infinity";
-    int matched = 0;
-    while (matched < 8 && std::tolower(static_cast<unsigned char>(text[matched])) == word[matched]) ++matched;
-    if (matched > 3 && matched < 8) return true;
-    return text[0] == '0' && (text[1] == 'x' || text[1] == 'X') && !std::isxdigit(static_cast<unsigned char>(text[2])) &&
-           text[2] != '.';
-}
-
-}  // namespace
-
-double readRealField(const std::string& text) {
-    const char* begin = text.c_str();
-    if (scanFails(begin)) return 0.0;
-    char* end = nullptr;
-    const double value = std::strtod(begin, &end);
-    if (end == begin) return 0.0;
-    // C libraries read "nan(...)" payloads differently (some even as signalling NaNs); one
-    // quiet NaN keeps a galaxy and its recording the same on every build.
-    if (std::isnan(value)) return std::copysign(std::numeric_limits<double>::quiet_NaN(), value);
-    return value;
-}
-
-int32_t readIntegerField(const std::string& text) {
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    errno = 0;
-    const long long value = std::strtoll(begin, &end, 10);
-    if (end == begin) return 0;
-    if (value > INT32_MAX) return INT32_MAX;
-    if (value < INT32_MIN) return INT32_MIN;
-    return static_cast<int32_t>(value);
-}
 
 namespace {
 

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 
+#include "model/number_text.h"  // readRealField, readIntegerField
 #include "model/random.h"
 #include "model/star_table.h"
 
@@ -17,12 +18,6 @@ struct FieldTexts {
     std::string sizeOfStar = "20";
     std::string maxSpeed = "0.4";
 };
-
-// "%lg" rules: leading white space skipped, the number ends where the text stops
-// being one, no number gives 0.
-double readRealField(const std::string& text);
-// "%d" rules; values beyond 32 bits saturate rather than overflow.
-int32_t readIntegerField(const std::string& text);
 
 // After this many rejected candidates in a row for one star, placement stops and the
 // galaxy keeps the stars placed so far.

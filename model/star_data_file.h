@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "model/number_text.h"
 #include "model/star_table.h"
 
 namespace selvane {
@@ -17,12 +18,9 @@ struct ParsedStarData {
     double lightSpeed = 0;
 };
 
-// Shortest "%.{p}g" text (p = 1..17) that reads back to the identical double; infinities
-// and NaN as "+INF", "-INF", "+NAN", "-NAN".
-std::string formatReal(double value);
-
 // Whole file text: header "count,starSize,recordingSpeed,lightSpeed" then one
-// "mass,x,y,z,vx,vy,vz" line per star (display position), every line ending CR LF.
+// "mass,x,y,z,vx,vy,vz" line per star (display position), every line ending CR LF; the
+// reals as writeReal (model/number_text.h) writes them.
 // Returns an empty string when the table is absent or its arrays disagree with starCount.
 std::string formatStarData(const StarTable& table, const SimulationParameters& params);
 
