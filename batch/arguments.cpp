@@ -10,11 +10,15 @@ namespace {
 
 bool startsWithDashes(const std::string& text) { return text.rfind("--", 0) == 0; }
 
+// Camera operations may be "--", two presses of "-", so these take the next argument as it is.
+bool takesAnyValue(const std::string& option) { return option == "--camera" || option == "--turn"; }
+
 const char* commandName(Command command) {
     switch (command) {
         case Command::Compose: return "compose";
         case Command::Run: return "run";
         case Command::Info: return "info";
+        case Command::Render: return "render";
         case Command::Help: break;
     }
     return "help";
@@ -36,7 +40,7 @@ bool splitOptions(const std::vector<std::string>& args, Command command, Command
             problem = std::string(commandName(command)) + " has no option " + arg;
             return false;
         }
-        if (i + 1 >= args.size() || startsWithDashes(args[i + 1])) {
+        if (i + 1 >= args.size() || (startsWithDashes(args[i + 1]) && !takesAnyValue(arg))) {
             problem = "option " + arg + " needs a value";
             return false;
         }
@@ -55,10 +59,12 @@ const std::vector<std::string>& knownOptions(Command command) {
     static const std::vector<std::string> compose = {"--out",         "--seed",      "--scale",
                                                      "--recording-speed", "--light-speed", "--size-of-star",
                                                      "--max-speed",   "--speed-distribution", "--stars"};
-    static const std::vector<std::string> run = {"--steps", "--record", "--save"};
+    static const std::vector<std::string> run = {"--steps", "--record", "--save", "--diagnostics"};
+    static const std::vector<std::string> render = {"--out", "--from", "--to", "--camera", "--turn", "--fps"};
     static const std::vector<std::string> none;
     if (command == Command::Compose) return compose;
     if (command == Command::Run) return run;
+    if (command == Command::Render) return render;
     return none;
 }
 
@@ -86,6 +92,7 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
     if (name == "compose") line.command = Command::Compose;
     else if (name == "run") line.command = Command::Run;
     else if (name == "info") line.command = Command::Info;
+    else if (name == "render") line.command = Command::Render;
     else {
         problem = "unknown command '" + name + "'";
         return false;
@@ -126,6 +133,12 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
                 return false;
             }
             return true;
+        case Command::Render:
+            if (line.words.size() != 1 || !line.options.count("--out")) {
+                problem = "render needs exactly one RECORDING file and --out DIR or --out FILE.mp4";
+                return false;
+            }
+            return true;
         case Command::Help: break;
     }
     return true;
@@ -134,8 +147,11 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
 std::string usageText() {
     return "usage: selvane-batch compose --out FILE [--seed N] [--scale T] [--recording-speed T] "
            "[--light-speed T] [--size-of-star T] [--max-speed T] [--speed-distribution T] [--stars T]\n"
-           "       selvane-batch run GALAXY --steps N [--record FILE] [--save FILE]\n"
+           "       selvane-batch run GALAXY --steps N [--record FILE] [--save FILE] [--diagnostics FILE.csv]\n"
            "       selvane-batch info RECORDING\n"
+           "       selvane-batch render RECORDING --out DIR|FILE.mp4 [--from K] [--to K] [--camera OPS] "
+           "[--turn OPS] [--fps N]\n"
+           "         (OPS: the viewing buttons < > ^ v x + -, each one press)\n"
            "       selvane-batch --help\n";
 }
 

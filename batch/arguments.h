@@ -5,7 +5,7 @@
 
 namespace selvane::batch {
 
-enum class Command { Help, Compose, Run, Info };
+enum class Command { Help, Compose, Run, Info, Render };
 
 // A command line that has passed every check that needs no file.
 struct CommandLine {

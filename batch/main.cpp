@@ -13,6 +13,9 @@
 #endif
 
 #include "batch/arguments.h"
+#include "batch/diagnostics_report.h"
+#include "batch/render.h"
+#include "engine/energy.h"
 #include "engine/frame_file.h"
 #include "engine/fast_gravity_step.h"
 #include "engine/recording_layout.h"
@@ -129,12 +132,26 @@ int runCommand(CommandLine& line) {
         problem = replaceProblem(savePath);
         if (!problem.empty()) return fail("cannot write " + savePath + ": it " + problem);
     }
+    const bool measuring = line.options.count("--diagnostics") > 0;
+    const std::string diagnosticsPath = measuring ? line.options["--diagnostics"] : "";
+    if (measuring) {
+        for (const std::string& other : {galaxy, recordPath, savePath})
+            if (!other.empty() && sameFile(diagnosticsPath, other))
+                return fail("--diagnostics names the same file as another input or output: " + diagnosticsPath);
+        problem = replaceProblem(diagnosticsPath);
+        if (!problem.empty()) return fail("cannot write " + diagnosticsPath + ": it " + problem);
+    }
 
     FrameFile recording(recordPath);
     if (!recording.createRecording(table)) return fail("cannot create recording " + recordPath);
 
     StepCounter counter;
-    const StepHooks hooks{nullptr, [&] { recording.recordFrame(table); }};
+    DiagnosticsReport diagnostics;
+    if (measuring) diagnostics.addRow(0, measureGalaxy(table, params));
+    const StepHooks hooks{nullptr, [&] {
+                              recording.recordFrame(table);
+                              if (measuring) diagnostics.addRow(counter.steps, measureGalaxy(table, params));
+                          }};
     const auto start = std::chrono::steady_clock::now();
     auto lastReport = start;
     for (long long s = 0; s < line.steps; ++s) {
@@ -151,6 +168,8 @@ int runCommand(CommandLine& line) {
 
     int status = 0;
     if (saving && !saveStarData(savePath, table, params)) status = fail("cannot write " + savePath);
+    if (measuring && !replaceFileContents(diagnosticsPath, diagnostics.text()))
+        status = fail("cannot write " + diagnosticsPath);
     // Writes are buffered, so only the closed file tells whether every frame arrived.
     const RecordingSummary summary = inspectRecording(recordPath);
     if (!summary.readable || !summary.consistent || summary.starCount != stars || summary.headerFrames != offered ||
@@ -184,6 +203,7 @@ int main(int argc, char** argv) {
         case Command::Compose: return composeCommand(line);
         case Command::Run: return runCommand(line);
         case Command::Info: return infoCommand(line);
+        case Command::Render: return renderCommand(line);
     }
     return 2;
 }

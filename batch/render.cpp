@@ -1,0 +1,207 @@
+#include "batch/render.h"
+
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "batch/png_file.h"
+#include "batch/video_pipe.h"
+#include "engine/dot_raster.h"
+#include "engine/frame_file.h"
+#include "engine/recording_summary.h"
+#include "engine/view_camera.h"
+
+namespace selvane::batch {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using CameraOperation = void (ViewCamera::*)();
+
+int fail(const std::string& message) {
+    std::fprintf(stderr, "selvane-batch: %s\n", message.c_str());
+    return 2;
+}
+
+// The captions of the viewing buttons, each the camera's move for one press.
+bool parseCameraOperations(const std::string& text, std::vector<CameraOperation>& operations, std::string& problem) {
+    operations.clear();
+    for (char caption : text) {
+        switch (caption) {
+            case '<': operations.push_back(&ViewCamera::turnLeft); break;
+            case '>': operations.push_back(&ViewCamera::turnRight); break;
+            case '^': operations.push_back(&ViewCamera::turnAbove); break;
+            case 'v': operations.push_back(&ViewCamera::turnBelow); break;
+            case 'x': operations.push_back(&ViewCamera::turnOpposite); break;
+            case '+': operations.push_back(&ViewCamera::forward); break;
+            case '-': operations.push_back(&ViewCamera::back); break;
+            default:
+                problem = std::string("unknown camera operation '") + caption + "' (the buttons are < > ^ v x + -)";
+                return false;
+        }
+    }
+    return true;
+}
+
+void press(ViewCamera& camera, const std::vector<CameraOperation>& operations) {
+    for (CameraOperation operation : operations) (camera.*operation)();
+}
+
+bool endsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+std::string frameName(int32_t k) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame-%06d.png", k);
+    return name;
+}
+
+// The view as the viewing windows paint it: updateCentre, then the dots of the shown frame.
+void paintFrame(ViewCamera& camera, const StarTable& table, std::vector<uint32_t>& pixels, std::vector<uint8_t>& rgb) {
+    camera.updateCentre();
+    const ViewRect& r = camera.viewRect;
+    PixelBuffer buffer;
+    buffer.width = r.right - r.left;
+    buffer.height = r.bottom - r.top;
+    buffer.stride = buffer.width;
+    buffer.originX = r.left;
+    buffer.originY = r.top;
+    pixels.resize(static_cast<size_t>(buffer.width) * static_cast<size_t>(buffer.height));
+    buffer.pixels = pixels.data();
+    drawStars(buffer, camera, table.displayX.data(), table.displayY.data(), table.displayZ.data(),
+              static_cast<size_t>(table.starCount));
+    rgb.resize(pixels.size() * 3);
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        rgb[3 * i] = static_cast<uint8_t>(pixels[i] >> 16);
+        rgb[3 * i + 1] = static_cast<uint8_t>(pixels[i] >> 8);
+        rgb[3 * i + 2] = static_cast<uint8_t>(pixels[i]);
+    }
+}
+
+// Where the pictures go: a folder of PNG files, or a video. Whatever a failed render wrote
+// is taken away again.
+class PictureSink {
+public:
+    ~PictureSink() {
+        if (finished_) return;
+        std::error_code error;
+        for (const auto& path : written_) fs::remove(path, error);
+        if (madeFolder_) fs::remove(folder_, error);
+    }
+
+    std::string openFolder(const std::string& folder) {
+        std::error_code error;
+        folder_ = folder;
+        madeFolder_ = fs::create_directories(folder, error);
+        if (error || !fs::is_directory(folder, error)) return "cannot make the folder " + folder;
+        return "";
+    }
+
+    std::string openVideo(const std::string& target, int32_t width, int32_t height, int fps) {
+        const std::string ffmpeg = findFfmpeg();
+        if (ffmpeg.empty()) return "a video needs the ffmpeg program on the PATH, and there is none";
+        video_ = std::make_unique<VideoPipe>();
+        if (!video_->open(ffmpeg, target, width, height, fps)) return "cannot start " + ffmpeg;
+        return "";
+    }
+
+    std::string add(int32_t k, const std::vector<uint8_t>& rgb, int32_t width, int32_t height) {
+        if (video_) return video_->addPicture(rgb) ? "" : "ffmpeg stopped taking pictures";
+        const std::string path = (fs::path(folder_) / frameName(k)).string();
+        if (!writePng(path, rgb, width, height)) return "cannot write " + path;
+        written_.push_back(path);
+        return "";
+    }
+
+    std::string finish(const std::string& target) {
+        if (video_ && !video_->finish()) return "ffmpeg could not make the video " + target;
+        finished_ = true;
+        return "";
+    }
+
+private:
+    std::string folder_;
+    bool madeFolder_ = false;
+    std::vector<std::string> written_;
+    std::unique_ptr<VideoPipe> video_;
+    bool finished_ = false;
+};
+
+bool readNumber(const CommandLine& line, const char* option, long long low, long long high, long long& value) {
+    const auto found = line.options.find(option);
+    return found == line.options.end() || parseWholeNumber(found->second, low, high, value);
+}
+
+}  // namespace
+
+int renderCommand(const CommandLine& line) {
+    const std::string& path = line.words[0];
+    const std::string& out = line.options.at("--out");
+    const bool video = endsWith(out, ".mp4");
+    long long from = 0, to = -1, fps = 30;
+    if (!readNumber(line, "--from", 0, INT32_MAX, from)) return fail("--from takes a frame number of 0 or more");
+    if (!readNumber(line, "--to", 0, INT32_MAX, to)) return fail("--to takes a frame number of 0 or more");
+    if (!readNumber(line, "--fps", 1, 1000, fps)) return fail("--fps takes a whole number from 1 to 1000");
+    std::vector<CameraOperation> camera, turn;
+    std::string problem;
+    const auto findOps = [&](const char* option) {
+        const auto found = line.options.find(option);
+        return found == line.options.end() ? std::string() : found->second;
+    };
+    if (!parseCameraOperations(findOps("--camera"), camera, problem)) return fail("--camera: " + problem);
+    if (!parseCameraOperations(findOps("--turn"), turn, problem)) return fail("--turn: " + problem);
+
+    const RecordingSummary summary = inspectRecording(path);
+    if (!summary.readable) return fail("cannot read recording " + path);
+    if (!summary.consistent)
+        return fail("recording " + path + " is cut: its header counts " + std::to_string(summary.headerFrames) +
+                    " frames and it holds " + std::to_string(summary.framesInFile));
+    const long long frames = summary.framesInFile;
+    if (frames < 1) return fail("recording " + path + " has no frame");
+    if (!line.options.count("--to")) to = frames - 1;
+    if (to >= frames) return fail("--to " + std::to_string(to) + " is past the last frame, " + std::to_string(frames - 1));
+    if (from > to) return fail("--from " + std::to_string(from) + " is past --to " + std::to_string(to));
+
+    StarTable table;
+    FrameFile recording(path);
+    if (!recording.openRecording(table) || recording.replayFrames() != frames ||
+        table.starCount != summary.starCount)
+        return fail("cannot read recording " + path);
+
+    ViewCamera view;
+    view.reset();
+    press(view, camera);
+    const int32_t width = view.viewRect.right - view.viewRect.left;
+    const int32_t height = view.viewRect.bottom - view.viewRect.top;
+    PictureSink sink;
+    problem = video ? sink.openVideo(out, width, height, static_cast<int>(fps)) : sink.openFolder(out);
+    if (!problem.empty()) return fail(problem);
+
+    std::vector<uint32_t> pixels;
+    std::vector<uint8_t> rgb;
+    auto lastReport = std::chrono::steady_clock::now();
+    for (long long k = from; k <= to; ++k) {
+        const int32_t frame = static_cast<int32_t>(k);
+        if (!recording.loadFrame(table, frame)) return fail("cannot read frame " + std::to_string(k) + " of " + path);
+        paintFrame(view, table, pixels, rgb);
+        problem = sink.add(frame, rgb, width, height);
+        if (!problem.empty()) return fail(problem);
+        press(view, turn);
+        const auto now = std::chrono::steady_clock::now();
+        if (now - lastReport >= std::chrono::seconds(1)) {
+            std::fprintf(stderr, "frame %lld of %lld\n", k - from + 1, to - from + 1);
+            lastReport = now;
+        }
+    }
+    problem = sink.finish(out);
+    return problem.empty() ? 0 : fail(problem);
+}
+
+}  // namespace selvane::batch

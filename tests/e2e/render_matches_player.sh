@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# `selvane-batch render` must give exactly the pixels of the real Player's view: its first
+# frame, its last frame after ">>", and that frame after the camera buttons. The Windows batch
+# runner records and renders, Selvane.exe replays, both under Wine on a private X display.
+# Usage: render_matches_player.sh SELVANE_EXE SELVANE_BATCH_EXE WINE_RUNNER. Skipped (77)
+# when a tool is missing.
+set -u
+exe=$1 batch=$2 runner=$3
+for tool in Xvfb xdotool xwininfo import convert compare; do
+  command -v "$tool" >/dev/null || { echo "$tool is missing; tools/install-deps installs it"; exit 77; }
+done
+# shellcheck source=tests/e2e/desktop.sh
+. "$(dirname "$0")/desktop.sh"
+absolute() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
+exe=$(absolute "$exe") batch=$(absolute "$batch")
+case $runner in */*) runner=$(absolute "$runner") ;; esac
+WINE=$runner
+prefix=$(dirname "$exe")/render-wineprefix   # this test's own
+
+work=$(mktemp -d)
+cd "$work" || exit 1
+failures=0
+check() {
+  eval "$1" && return 0
+  echo "FAILED: $2"
+  failures=$((failures + 1))
+  return 1
+}
+need() { check "$1" "$2" || exit 1; }
+finish() {
+  stop_all
+  echo "render matches player: $failures failed"
+  if [ $failures -eq 0 ]; then rm -rf "$work"; else echo "pictures and files kept in $work"; fi
+}
+trap finish EXIT
+
+start_display || exit 1
+use_prefix "$prefix" || { echo "cannot prepare the Wine prefix $prefix"; exit 1; }
+
+frames=20 last=19 camera='^^>+'
+"$WINE" "$batch" compose --out g.txt --seed 4321 --stars 90 --recording-speed 2 &&
+  "$WINE" "$batch" run g.txt --steps $((2 * frames)) --record Recorder.wrk
+need '[ $? -eq 0 ] && [ "$(header_frames Recorder.wrk)" = $frames ]' "the batch runner records $frames frames"
+"$WINE" "$batch" render Recorder.wrk --out first --to 0 &&
+  "$WINE" "$batch" render Recorder.wrk --out last --from $last &&
+  "$WINE" "$batch" render Recorder.wrk --out turned --from $last --camera "$camera"
+need '[ $? -eq 0 ]' "the Windows batch runner renders"
+
+# The Player's view now, as VIEW.png, once two pictures in a row agree.
+view_now() {
+  grab "$viewer" shot.png && locate_client "$viewer" shot.png "#000000" 100 100 &&
+    crop "$viewer" shot.png 0 0 470 376 "$1.new.png" &&
+    { [ -e "$1.png" ] && same "$1.new.png" "$1.png"; local settled=$?; mv "$1.new.png" "$1.png"; return $settled; }
+}
+same() { [ "$(pixels_differing "$1" "$2")" = 0 ]; }
+shows() { view_now view && same view.png "$1"; }
+
+start_program "$exe"
+init=$(wait_window '^Initialise$' 30)
+need '[ -n "$init" ]' "the Initialise window opens"
+grab "$init" init.png
+need 'locate_client "$init" init.png "#C0C0C0" 250 250' "the Initialise client area is found"
+click "$init" 434 423                    # Player
+viewer=$(wait_window '^Selvane$' 10)
+need '[ -n "$viewer" ]' "the Player opens its window"
+check 'wait_for 10 shows first/frame-000000.png' "frame 0 rendered is the Player's first view"
+click "$viewer" 432 425                  # ">>"
+check 'wait_for 10 shows last/frame-0000$last.png' "frame $last rendered is the Player's view after \">>\""
+click "$viewer" 66 388                   # "^"
+click "$viewer" 66 388                   # "^"
+click "$viewer" 114 409                  # ">"
+click "$viewer" 169 387                  # "+"
+check 'wait_for 10 shows turned/frame-0000$last.png' "--camera '$camera' renders the Player's view after those presses"
+close_window "$viewer"
+check '[ "$(program_exit 10)" = 0 ]' "the Player ends with exit code 0"
+[ $failures -eq 0 ]
