@@ -92,8 +92,9 @@ Target examine(const fs::path& requested) {
 // Gives the written temporary the target's name: a plain move for a new file, or for one
 // that went away since it was examined.
 bool takePlace(const fs::path& temporary, const fs::path& path, bool replacing) {
+    // Where the system cannot replace (Wine's ReplaceFileW refuses some files it could move
+    // over), the move still replaces the contents whole; the checks before it have passed.
     if (replacing && ReplaceFileW(path.c_str(), temporary.c_str(), nullptr, 0, nullptr, nullptr)) return true;
-    if (replacing && GetLastError() != ERROR_FILE_NOT_FOUND) return false;
     return MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
