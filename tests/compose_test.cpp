@@ -8,6 +8,7 @@
 
 #include "model/compose.h"
 #include "model/placement_grid.h"
+#include "tests/test_files.h"
 
 namespace selvane {
 namespace {
@@ -84,10 +85,6 @@ Composed compose(const FieldTexts& fields, uint32_t seed = 1234, PlacementTest t
     Random random;
     c.ok = composeGalaxy(fields, seed, random, c.table, c.params, nullptr, test);
     return c;
-}
-
-bool sameBits(const std::vector<double>& a, const std::vector<double>& b) {
-    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0);
 }
 
 // The ten arrays, each exactly as long as the table, with no room kept for more.

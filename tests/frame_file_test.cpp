@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/frame_file.h"
+#include "tests/test_files.h"
 
 namespace selvane {
 namespace {
@@ -91,10 +92,6 @@ void expectAllArraysSized(const StarTable& t) {
     for (const auto* a : {&t.displayX, &t.displayY, &t.displayZ, &t.posX, &t.posY, &t.posZ, &t.velX, &t.velY,
                           &t.velZ, &t.mass})
         EXPECT_EQ(a->size(), n);
-}
-
-bool sameBits(const std::vector<double>& a, const std::vector<double>& b) {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
 }
 
 TEST_F(FrameFileTest, WritesTheDocumentedLayoutByteForByte) {

@@ -8,12 +8,13 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <limits>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "model/star_data_file.h"
+#include "tests/test_files.h"
 
 namespace selvane {
 namespace {
@@ -22,8 +23,6 @@ namespace fs = std::filesystem;
 
 const double kInf = std::numeric_limits<double>::infinity();
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 fs::path tempPath(const std::string& name) {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -35,11 +34,6 @@ void writeFile(const fs::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     ASSERT_TRUE(out.good());
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool tablesIdentical(const StarTable& a, const StarTable& b) {
@@ -277,11 +271,12 @@ TEST(StarDataRoundTrip, InMemoryBitForBit) {
 }
 
 TEST(StarDataRoundTrip, SaveThenOpenRestoresTableAndKeepsOtherParameters) {
-    const fs::path path = tempPath("galaxy.dat");
+    const fs::path dir = testFolder();
+    const fs::path path = dir / "galaxy.dat";
     StarTable t = sampleTable(97);
     const SimulationParameters saved = sampleParams();
     ASSERT_TRUE(saveStarData(path, t, saved));
-    EXPECT_FALSE(fs::exists(path.string() + ".selvane-save.tmp"));
+    EXPECT_EQ(namesIn(dir), std::set<std::string>{"galaxy.dat"});  // no temporary left beside it
 
     // Positions come from the display copy; unrelated parameters stay as they are.
     StarTable loaded = sampleTable(3);
@@ -303,7 +298,7 @@ TEST(StarDataRoundTrip, SaveThenOpenRestoresTableAndKeepsOtherParameters) {
     ASSERT_TRUE(saveStarData(path, t, saved));
     ASSERT_TRUE(loadStarData(path, loaded, p));
     EXPECT_EQ(loaded.mass[0], 12345);
-    fs::remove(path);
+    fs::remove_all(dir);
 }
 
 TEST(StarDataReading, LenientLayoutsOpen) {
@@ -498,7 +493,8 @@ TEST(StarDataReading, CutShortNulLongAndCrOnlyTexts) {
 }
 
 TEST(StarDataSaving, RefusedSavesLeaveExistingFileUntouched) {
-    const fs::path path = tempPath("keep.dat");
+    const fs::path dir = testFolder();
+    const fs::path path = dir / "keep.dat";
     const std::string original = "1,20,5,30\r\n1,2,3,4,5,6,7\r\n";
     writeFile(path, original);
     const StarTable t = sampleTable(3);
@@ -516,18 +512,19 @@ TEST(StarDataSaving, RefusedSavesLeaveExistingFileUntouched) {
     EXPECT_FALSE(saveStarData(path, inconsistent, sampleParams()));
 
     EXPECT_EQ(readFile(path), original);
-    EXPECT_FALSE(fs::exists(path.string() + ".selvane-save.tmp"));
-    fs::remove(path);
+    EXPECT_EQ(namesIn(dir), std::set<std::string>{"keep.dat"});
+    fs::remove_all(dir);
 }
 
 TEST(StarDataSaving, SaveReplacesAnExistingFile) {
-    const fs::path path = tempPath("replace.dat");
+    const fs::path dir = testFolder();
+    const fs::path path = dir / "replace.dat";
     writeFile(path, "old contents that are longer than the new galaxy file would ever be.......");
     const StarTable t = sampleTable(2);
     ASSERT_TRUE(saveStarData(path, t, sampleParams()));
     EXPECT_EQ(readFile(path), formatStarData(t, sampleParams()));
-    EXPECT_FALSE(fs::exists(path.string() + ".selvane-save.tmp"));
-    fs::remove(path);
+    EXPECT_EQ(namesIn(dir), std::set<std::string>{"replace.dat"});
+    fs::remove_all(dir);
 }
 
 TEST(StarDataSaving, FailedSaveLeavesNoTemporaryFile) {
@@ -538,13 +535,14 @@ TEST(StarDataSaving, FailedSaveLeavesNoTemporaryFile) {
     EXPECT_FALSE(fs::exists(dir));
 
     // A target that cannot be replaced (a directory) keeps it and cleans up.
-    const fs::path blocked = tempPath("blocked");
-    fs::remove_all(blocked);
+    const fs::path folder = testFolder();
+    const fs::path blocked = folder / "blocked";
     fs::create_directories(blocked / "inside");
     EXPECT_FALSE(saveStarData(blocked, sampleTable(3), sampleParams()));
     EXPECT_TRUE(fs::is_directory(blocked / "inside"));
-    EXPECT_FALSE(fs::exists(blocked.string() + ".selvane-save.tmp"));
-    fs::remove_all(blocked);
+    EXPECT_EQ(namesIn(folder), std::set<std::string>{"blocked"});
+    EXPECT_EQ(namesIn(blocked), std::set<std::string>{"inside"});
+    fs::remove_all(folder);
 }
 
 }  // namespace

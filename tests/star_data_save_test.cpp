@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 
@@ -15,36 +14,16 @@
 
 #include "model/file_replace.h"
 #include "model/star_data_file.h"
+#include "tests/test_files.h"
 
 namespace selvane {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh, empty folder for each test.
-fs::path testFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    const fs::path dir = fs::path(::testing::TempDir()) /
-                         (std::string("selvane_save_") + info->test_suite_name() + "_" + info->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
-
 void writeFile(const fs::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::set<std::string> namesIn(const fs::path& dir) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) names.insert(entry.path().filename().string());
-    return names;
 }
 
 StarTable galaxy(int32_t stars) {

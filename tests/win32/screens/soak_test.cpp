@@ -14,6 +14,7 @@
 #include "model/compose.h"
 #include "screens/player/player_screen.h"
 #include "screens/symulator/symulator_screen.h"
+#include "tests/test_files.h"
 #include "tests/win32/screens/screen_fixture.h"
 
 namespace Quillon::Selvane::Testing {
@@ -36,15 +37,7 @@ PROCESS_MEMORY_COUNTERS memoryNow() {
 
 unsigned long long kilobytes(SIZE_T bytes) { return static_cast<unsigned long long>(bytes / 1024); }
 
-std::vector<unsigned char> fileBytes(const char* path) {
-    std::vector<unsigned char> bytes;
-    if (FILE* file = std::fopen(path, "rb")) {
-        unsigned char buffer[65536];
-        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.insert(bytes.end(), buffer, buffer + n);
-        std::fclose(file);
-    }
-    return bytes;
-}
+using selvane::fileBytes;
 
 int32_t int32At(const std::vector<unsigned char>& bytes, size_t at) {
     int32_t value = 0;

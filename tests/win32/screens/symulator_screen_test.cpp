@@ -5,6 +5,7 @@
 #include "model/compose.h"
 #include "screens/player/player_screen.h"
 #include "screens/symulator/symulator_screen.h"
+#include "tests/test_files.h"
 #include "tests/win32/screens/screen_fixture.h"
 
 namespace Quillon::Selvane::Testing {
@@ -30,14 +31,7 @@ void scrollTo(HWND window, int position) {
 
 int scrollPosition(HWND window) { return GetScrollPos(GetDlgItem(window, kIndicater), SB_CTL); }
 
-std::vector<unsigned char> fileBytes(const char* path) {
-    std::vector<unsigned char> bytes;
-    if (FILE* file = std::fopen(path, "rb")) {
-        for (int c; (c = std::fgetc(file)) != EOF;) bytes.push_back(static_cast<unsigned char>(c));
-        std::fclose(file);
-    }
-    return bytes;
-}
+using selvane::fileBytes;
 
 using SymulatorScreenTest = ScreenTest;
 
