@@ -35,7 +35,7 @@ asan: deps
 	cmake --build build/asan -j $(JOBS) --target core_tests selvane-batch
 
 test-asan: asan
-	cd build/asan && ctest --output-on-failure -R '^(core_tests|batch_end_to_end)$$'
+	cd build/asan && ctest --output-on-failure -R '^(core_tests|batch_end_to_end|batch_pictures)$$'
 
 test-native: native
 	cd build/native && ctest --output-on-failure
