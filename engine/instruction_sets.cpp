@@ -17,7 +17,7 @@ InstructionSets probe() {
 
 }  // namespace
 
-const InstructionSets& instructionSets() {
+const InstructionSets& instructionSets() noexcept {
     static const InstructionSets has = probe();
     return has;
 }

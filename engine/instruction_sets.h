@@ -10,6 +10,6 @@ struct InstructionSets {
     bool avx512 = false;   // AVX-512F: the eight-lane step
 };
 
-const InstructionSets& instructionSets();
+const InstructionSets& instructionSets() noexcept;
 
 }  // namespace selvane
