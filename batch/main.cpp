@@ -121,6 +121,12 @@ int runCommand(CommandLine& line) {
     StarTable table;
     SimulationParameters params;
     if (!loadStarData(galaxy, table, params)) return fail("cannot read galaxy file " + galaxy);
+    // As the Symulator refuses them: no softening scale or no frame cadence runs nothing.
+    if (!(params.starSize > 0))
+        return fail(galaxy + " cannot run: its Size of Star " + formatReal(params.starSize) + " is not above 0");
+    if (params.recordingSpeed < 1)
+        return fail(galaxy + " cannot run: its Recording Speed " + std::to_string(params.recordingSpeed) +
+                    " is not 1 or more");
 
     // Every target is checked before the recording is created, which truncates it.
     if (sameFile(recordPath, galaxy)) return fail("the recording " + recordPath + " would replace the galaxy file");

@@ -152,12 +152,18 @@ bool FrameFile::openRecording(StarTable& table) {
     fileFrames_ = 0;
     replayFrames_ = 0;
     recordingStars_ = 0;
-    workFile_ = std::fopen(path_.c_str(), "r+b");
+    // Only read: a replay never writes, and a recording on a read-only file or medium replays too.
+    workFile_ = std::fopen(path_.c_str(), "rb");
     if (!workFile_) return false;
 
     unsigned char header[kHeaderBytes] = {};
     size_t got = 0;
     if (seekTo(workFile_, 0)) got = std::fread(header, 1, sizeof header, workFile_);
+    // A folder opens for reading on some systems, and then no read succeeds: it is no recording.
+    if (std::ferror(workFile_)) {
+        closeRecording();
+        return false;
+    }
     const int64_t length = fileLength(workFile_);
 
     // The header is only believed as far as the file's length backs it.

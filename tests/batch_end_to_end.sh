@@ -101,5 +101,12 @@ printf '5,20,5,30\r\n1,2,3\r\n' > damaged.txt
 "$BATCH" run damaged.txt --steps 3 --record d.wrk 2> /dev/null
 check '[ $? -eq 2 ] && [ ! -e d.wrk ]' "damaged galaxy is refused before any recording"
 
+"$BATCH" compose --out few.txt --stars 3 --seed 5
+for header in '3,0,5,30' '3,-2,5,30' '3,nan,5,30' '3,20,0,30' '3,20,-1,30'; do
+  sed "1s/.*/$header\r/" few.txt > cannot.txt
+  "$BATCH" run cannot.txt --steps 3 --record c.wrk 2> err.txt
+  check '[ $? -eq 2 ] && [ $(wc -l < err.txt) -eq 1 ] && [ ! -e c.wrk ]' "a galaxy with header $header is refused before its run"
+done
+
 echo "batch end-to-end: $failures failed"
 [ $failures -eq 0 ]

@@ -287,6 +287,29 @@ TEST_F(FrameFileTest, EmptyGalaxyRecordsCountOnlyFrames) {
     EXPECT_TRUE(reader.loadFrame(table, 2));
 }
 
+// A recording on a read-only file or medium still replays, and replaying writes nothing.
+TEST_F(FrameFileTest, ReadOnlyRecordingReplaysAndStaysAsItWas) {
+    StarTable table = makeTable(4, 3);
+    {
+        FrameFile writer(path());
+        ASSERT_TRUE(writer.createRecording(table));
+        writer.recordFrame(table);
+        writer.recordFrame(table);
+    }
+    const std::string before = readAll(path());
+    fs::permissions(path(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    StarTable replay = makeTable(1);
+    FrameFile reader(path());
+    ASSERT_TRUE(reader.openRecording(replay));
+    EXPECT_EQ(reader.replayFrames(), 2);
+    EXPECT_TRUE(reader.loadFrame(replay, 1));
+    EXPECT_TRUE(sameBits(replay.displayX, table.displayX));
+    EXPECT_FALSE(reader.writeFrame(replay, 2));
+    reader.closeRecording();
+    EXPECT_EQ(readAll(path()), before);
+    fs::permissions(path(), fs::perms::owner_all);
+}
+
 TEST_F(FrameFileTest, MissingRecordingDoesNotOpen) {
     StarTable table = makeTable(3, 2);
     const StarTable before = table;
