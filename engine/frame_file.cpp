@@ -1,9 +1,11 @@
 #include "engine/frame_file.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <limits>
 #include <new>
 #include <stdexcept>
+#include <system_error>
 #include <utility>
 
 #include "engine/recording_layout.h"
@@ -80,6 +82,7 @@ bool FrameFile::writeHeaderCount(int64_t offset, int32_t value) {
 
 bool FrameFile::createRecording(const StarTable& table) {
     closeRecording();
+    stopped_ = false;
     fileFrames_ = 0;
     replayFrames_ = 0;
     recordingStars_ = std::max<int32_t>(table.starCount, 0);
@@ -88,7 +91,21 @@ bool FrameFile::createRecording(const StarTable& table) {
     // A new file holds no frames yet, so its header starts at 0 whatever this object
     // recorded before; the header must always match the frames present.
     return writeHeaderCount(recording::kStarCountOffset, recordingStars_) &&
-           writeHeaderCount(recording::kFrameCountOffset, 0);
+           writeHeaderCount(recording::kFrameCountOffset, 0) && std::fflush(workFile_) == 0;
+}
+
+void FrameFile::keepWholeFrames() {
+    std::fclose(workFile_);  // what it still holds is dropped with it
+    workFile_ = nullptr;
+    stopped_ = true;
+    try {
+        std::error_code error;
+        std::filesystem::resize_file(path_, static_cast<uintmax_t>(recording::frameOffset(recordingStars_, fileFrames_)),
+                                     error);
+    } catch (const std::bad_alloc&) {
+        // the partial frame stays behind the header's count, where no reader looks
+    }
+    workFile_ = std::fopen(path_.c_str(), "rb");
 }
 
 void FrameFile::recordFrame(const StarTable& table) {
@@ -100,7 +117,7 @@ void FrameFile::recordFrame(const StarTable& table) {
 }
 
 bool FrameFile::writeFrame(const StarTable& table, int32_t k) {
-    if (!workFile_ || !tableFits(table)) return false;
+    if (!workFile_ || stopped_ || !tableFits(table)) return false;
     if (k > fileFrames_) return false;  // would leave unwritten frames before it
     if (k == fileFrames_ && fileFrames_ == std::numeric_limits<int32_t>::max()) return false;
     int64_t offset = 0;
@@ -114,11 +131,19 @@ bool FrameFile::writeFrame(const StarTable& table, int32_t k) {
         const std::vector<double>* planes[3] = {&table.displayX, &table.displayY, &table.displayZ};
         for (int p = 0; p < 3; ++p) {
             if (!seekTo(workFile_, offset + p * static_cast<int64_t>(sizeof(double)) * n)) return false;
-            if (std::fwrite(planes[p]->data(), sizeof(double), count, workFile_) != count) return false;
+            if (std::fwrite(planes[p]->data(), sizeof(double), count, workFile_) != count) {
+                if (k == fileFrames_) keepWholeFrames();
+                return false;
+            }
         }
     }
     if (k == fileFrames_) {
-        if (!writeHeaderCount(recording::kFrameCountOffset, fileFrames_ + 1)) return false;
+        // The frame is on disk before the header counts it, and the header right after.
+        if (std::fflush(workFile_) != 0 || !writeHeaderCount(recording::kFrameCountOffset, fileFrames_ + 1) ||
+            std::fflush(workFile_) != 0) {
+            keepWholeFrames();
+            return false;
+        }
         ++fileFrames_;
     }
     return true;
@@ -149,6 +174,7 @@ bool FrameFile::loadFrame(StarTable& table, int32_t k) {
 
 bool FrameFile::openRecording(StarTable& table) {
     closeRecording();
+    stopped_ = false;
     fileFrames_ = 0;
     replayFrames_ = 0;
     recordingStars_ = 0;

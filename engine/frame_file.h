@@ -28,7 +28,8 @@ public:
     // Starts a new, empty recording of the table's star count (truncating the file).
     // False when the file cannot be created; then no recording is open.
     bool createRecording(const StarTable& table);
-    // Appends the table's displayed positions as the next frame and updates the header.
+    // Appends the table's displayed positions as the next frame and updates the header; both
+    // are on disk when it returns, so a kill at any later moment keeps every frame offered.
     void recordFrame(const StarTable& table);
     // Writes frame k (an existing frame, or the next one, which also advances the header).
     // False, writing nothing, when the frame cannot belong to this recording.
@@ -55,6 +56,9 @@ private:
     bool tableFits(const StarTable& table) const;
     bool frameOffset(int32_t k, int64_t& offset) const;
     bool writeHeaderCount(int64_t offset, int32_t value);
+    // After a failed write (a full disk): cuts the file back to the frames its header holds
+    // and keeps it for replay only, so the recording stays whole and grows no more.
+    void keepWholeFrames();
 
     std::string path_;
     int64_t byteLimit_;
@@ -63,6 +67,7 @@ private:
     int32_t fileFrames_ = 0;
     int32_t replayFrames_ = 0;
     int32_t recordingStars_ = 0;
+    bool stopped_ = false;  // a write failed: nothing more is written to this recording
     std::vector<double> scratch_;  // one plane, so a short read never disturbs the table
 };
 

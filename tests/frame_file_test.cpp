@@ -9,7 +9,15 @@
 #include <string>
 #include <vector>
 
+#if !defined(_WIN32)
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 #include "engine/frame_file.h"
+#include "engine/recording_summary.h"
 #include "tests/test_files.h"
 
 namespace selvane {
@@ -286,6 +294,47 @@ TEST_F(FrameFileTest, EmptyGalaxyRecordsCountOnlyFrames) {
     expectAllArraysSized(table);
     EXPECT_TRUE(reader.loadFrame(table, 2));
 }
+
+// What another reader (or the file after a kill) sees while the recording is still open.
+TEST_F(FrameFileTest, HeaderOnDiskMatchesTheFramesAfterEachFrame) {
+    StarTable table = makeTable(5, 1);
+    FrameFile writer(path());
+    ASSERT_TRUE(writer.createRecording(table));
+    for (int32_t frames = 0; frames <= 3; ++frames) {
+        const RecordingSummary seen = inspectRecording(path());
+        EXPECT_TRUE(seen.consistent);
+        EXPECT_EQ(seen.headerFrames, frames);
+        EXPECT_EQ(seen.framesInFile, frames);
+        writer.recordFrame(table);
+    }
+}
+
+#if !defined(_WIN32)
+// A disk that fills mid-frame (here a file-size limit) leaves the frames before it, whole.
+TEST_F(FrameFileTest, AFullDiskCutsTheRecordingBackToItsWholeFrames) {
+    const int32_t stars = 1000;  // 24000 bytes a frame
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{100000, 100000};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        StarTable table = makeTable(stars, 2);
+        FrameFile writer(path());
+        if (!writer.createRecording(table)) _exit(3);
+        for (int i = 0; i < 8; ++i) writer.recordFrame(table);
+        StarTable replay = makeTable(stars);
+        _exit(writer.framesInFile() == 4 && writer.loadFrame(replay, 3) ? 0 : 4);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    const RecordingSummary seen = inspectRecording(path());
+    EXPECT_TRUE(seen.consistent);
+    EXPECT_EQ(seen.headerFrames, 4);
+    EXPECT_EQ(fs::file_size(path()), 8u + 4u * 24u * stars);
+}
+#endif
 
 // A recording on a read-only file or medium still replays, and replaying writes nothing.
 TEST_F(FrameFileTest, ReadOnlyRecordingReplaysAndStaysAsItWas) {
