@@ -1,6 +1,7 @@
 // selvane-batch: composes, runs and inspects galaxies and recordings without the window program.
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -29,6 +30,10 @@ using namespace selvane::batch;
 namespace fs = std::filesystem;
 
 namespace {
+
+// Set by Ctrl+C or a termination request: the run ends after the step in flight.
+volatile std::sig_atomic_t stopSignal = 0;
+extern "C" void rememberStopSignal(int signal) { stopSignal = signal; }
 
 int fail(const std::string& message) {
     std::fprintf(stderr, "selvane-batch: %s\n", message.c_str());
@@ -149,7 +154,8 @@ int runCommand(CommandLine& line) {
     }
 
     FrameFile recording(recordPath);
-    if (!recording.createRecording(table)) return fail("cannot create recording " + recordPath);
+    if (!recording.createRecording(table))
+        return fail("cannot create recording " + recordPath + " (or another program records into it)");
 
     StepCounter counter;
     DiagnosticsReport diagnostics;
@@ -160,7 +166,10 @@ int runCommand(CommandLine& line) {
                           }};
     const auto start = std::chrono::steady_clock::now();
     auto lastReport = start;
-    for (long long s = 0; s < line.steps; ++s) {
+    std::signal(SIGINT, rememberStopSignal);
+    std::signal(SIGTERM, rememberStopSignal);
+    long long stepsDone = 0;
+    for (long long s = 0; s < line.steps && !stopSignal; ++s, ++stepsDone) {
         fastGravityStep(table, params, counter, hooks);
         const auto now = std::chrono::steady_clock::now();
         if (now - lastReport >= std::chrono::seconds(1)) {
@@ -171,6 +180,12 @@ int runCommand(CommandLine& line) {
     const int32_t stars = recording.recordingStarCount();
     const int32_t offered = recording.recordedFrames();
     recording.closeRecording();
+    // Every frame is whole on disk already; an interrupted run saves no end state.
+    if (stopSignal) {
+        std::fprintf(stderr, "selvane-batch: stopped after %lld of %lld steps; %s keeps %d frames\n", stepsDone,
+                     line.steps, recordPath.c_str(), inspectRecording(recordPath).headerFrames);
+        return 128 + stopSignal;
+    }
 
     int status = 0;
     if (saving && !saveStarData(savePath, table, params)) status = fail("cannot write " + savePath);
@@ -184,7 +199,7 @@ int runCommand(CommandLine& line) {
         status = fail("recording " + recordPath + " was cut short: it keeps " + std::to_string(kept) + " of " +
                       std::to_string(offered) + " frames");
     }
-    return status;
+    return stopSignal ? 128 + stopSignal : status;  // a stop asked for during the save, which is whole
 }
 
 int infoCommand(const CommandLine& line) {

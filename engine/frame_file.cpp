@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "engine/recording_layout.h"
+#include "engine/recording_stream.h"
 
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
 #error "frames are stored as host doubles and must be little-endian"
@@ -86,7 +87,7 @@ bool FrameFile::createRecording(const StarTable& table) {
     fileFrames_ = 0;
     replayFrames_ = 0;
     recordingStars_ = std::max<int32_t>(table.starCount, 0);
-    workFile_ = std::fopen(path_.c_str(), "w+b");
+    workFile_ = openRecordingExclusively(path_);
     if (!workFile_) return false;
     // A new file holds no frames yet, so its header starts at 0 whatever this object
     // recorded before; the header must always match the frames present.

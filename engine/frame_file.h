@@ -25,8 +25,9 @@ public:
     FrameFile(const FrameFile&) = delete;
     FrameFile& operator=(const FrameFile&) = delete;
 
-    // Starts a new, empty recording of the table's star count (truncating the file).
-    // False when the file cannot be created; then no recording is open.
+    // Starts a new, empty recording of the table's star count (truncating the file), which
+    // no other stream may record into while it is open. False when the file cannot be created
+    // or another program records into it; then no recording is open and the file is as it was.
     bool createRecording(const StarTable& table);
     // Appends the table's displayed positions as the next frame and updates the header; both
     // are on disk when it returns, so a kill at any later moment keeps every frame offered.

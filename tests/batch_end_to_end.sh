@@ -108,5 +108,20 @@ for header in '3,0,5,30' '3,-2,5,30' '3,nan,5,30' '3,20,0,30' '3,20,-1,30'; do
   check '[ $? -eq 2 ] && [ $(wc -l < err.txt) -eq 1 ] && [ ! -e c.wrk ]' "a galaxy with header $header is refused before its run"
 done
 
+# Ctrl+C ends a long run after its step in flight with a whole recording; a second run into
+# the same recording meanwhile is refused and destroys nothing.
+"$BATCH" compose --out long.txt --stars 3000 --scale 3000 --recording-speed 1 --seed 9
+"$BATCH" run long.txt --steps 1000000 --record long.wrk --save long-end.txt 2> /dev/null &
+runner=$!
+sleep 1.5
+"$BATCH" run long.txt --steps 2 --record long.wrk 2> err.txt
+check '[ $? -eq 2 ] && [ $(wc -l < err.txt) -eq 1 ]' "a second writer of one recording is refused before its run"
+kill -INT $runner
+wait $runner
+check '[ $? -eq 130 ]' "Ctrl+C ends the run with status 130"
+"$BATCH" info long.wrk > info.txt
+check 'grep -qx "consistent: yes" info.txt && ! grep -qx "frames in header: 0" info.txt' "the stopped run leaves a whole recording"
+check '[ ! -e long-end.txt ] && [ -z "$(ls -a | grep "^\.sv")" ]' "a stopped run leaves no save and no temporary file"
+
 echo "batch end-to-end: $failures failed"
 [ $failures -eq 0 ]

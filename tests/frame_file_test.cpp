@@ -336,6 +336,24 @@ TEST_F(FrameFileTest, AFullDiskCutsTheRecordingBackToItsWholeFrames) {
 }
 #endif
 
+// Two writers of one recording (two windows or runs in one folder): the second is refused
+// before it empties anything, and the first records on.
+TEST_F(FrameFileTest, ASecondWriterIsRefusedAndTheFirstRecordsOn) {
+    StarTable table = makeTable(3, 1);
+    FrameFile first(path()), second(path());
+    ASSERT_TRUE(first.createRecording(table));
+    first.recordFrame(table);
+    EXPECT_FALSE(second.createRecording(makeTable(7)));
+    EXPECT_FALSE(second.isOpen());
+    first.recordFrame(table);
+    first.closeRecording();
+    const RecordingSummary seen = inspectRecording(path());
+    EXPECT_TRUE(seen.consistent);
+    EXPECT_EQ(seen.starCount, 3);
+    EXPECT_EQ(seen.headerFrames, 2);
+    EXPECT_TRUE(second.createRecording(table)) << "free again once the first is closed";
+}
+
 // A recording on a read-only file or medium still replays, and replaying writes nothing.
 TEST_F(FrameFileTest, ReadOnlyRecordingReplaysAndStaysAsItWas) {
     StarTable table = makeTable(4, 3);
