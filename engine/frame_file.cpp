@@ -217,6 +217,7 @@ bool FrameFile::openRecording(StarTable& table) {
     const bool resized = stars != table.starCount;
     if (resized) {
         if (!reallocateStars(table, stars)) return true;  // table kept; nothing to replay
+        table.replayOnly = true;
     } else {
         try {
             std::vector<double> x(static_cast<size_t>(stars)), y(x.size()), z(x.size());

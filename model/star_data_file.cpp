@@ -149,7 +149,7 @@ bool parseStarData(const char* data, size_t size, ParsedStarData& out) {
 }
 
 bool saveStarData(const std::filesystem::path& path, const StarTable& table, const SimulationParameters& params) {
-    if (!table.present || params.starSize == 0 || std::isnan(params.starSize)) return false;
+    if (!table.present || table.replayOnly || params.starSize == 0 || std::isnan(params.starSize)) return false;
     if (!tableConsistent(table)) return false;
     try {
         return replaceFileContents(path, formatStarData(table, params));

@@ -8,6 +8,9 @@ namespace selvane {
 struct StarTable {
     int32_t starCount = 0;
     bool present = false;  // false until the first Compose or Open
+    // The Player gave the table another recording's star count: positions with no masses or
+    // velocities behind them, which are no galaxy to save.
+    bool replayOnly = false;
     std::vector<double> displayX, displayY, displayZ;
     std::vector<double> posX, posY, posZ;
     std::vector<double> velX, velY, velZ;

@@ -18,6 +18,7 @@
 
 #include "engine/frame_file.h"
 #include "engine/recording_summary.h"
+#include "model/star_data_file.h"
 #include "tests/test_files.h"
 
 namespace selvane {
@@ -352,6 +353,28 @@ TEST_F(FrameFileTest, ASecondWriterIsRefusedAndTheFirstRecordsOn) {
     EXPECT_EQ(seen.starCount, 3);
     EXPECT_EQ(seen.headerFrames, 2);
     EXPECT_TRUE(second.createRecording(table)) << "free again once the first is closed";
+}
+
+// After replaying another galaxy's recording the table holds positions without masses or
+// velocities: Save As writes nothing. A replay of the same star count keeps the galaxy whole.
+TEST_F(FrameFileTest, ATableReplayingAnotherGalaxyIsNotSaved) {
+    StarTable recorded = makeTable(3, 1);
+    {
+        FrameFile writer(path());
+        ASSERT_TRUE(writer.createRecording(recorded));
+        writer.recordFrame(recorded);
+    }
+    SimulationParameters params;
+    params.starSize = 20;
+    params.recordingSpeed = 5;
+    StarTable galaxy = makeTable(3, 2);
+    FrameFile reader(path());
+    ASSERT_TRUE(reader.openRecording(galaxy));
+    EXPECT_TRUE(saveStarData(path("same.txt"), galaxy, params));
+    StarTable other = makeTable(5, 2);
+    ASSERT_TRUE(reader.openRecording(other));
+    EXPECT_FALSE(saveStarData(path("other.txt"), other, params));
+    EXPECT_FALSE(fs::exists(path("other.txt")));
 }
 
 // A recording on a read-only file or medium still replays, and replaying writes nothing.

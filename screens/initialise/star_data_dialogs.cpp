@@ -20,12 +20,15 @@ const wchar_t kSaveTitle[] = L"\x661f\x306e\x30c7\x30fc\x30bf\x3092\x4fdd\x5b58\
 // Both dialogs alike: all files listed, the dialog's own folder, an empty name each time.
 std::optional<std::filesystem::path> choosePath(const wchar_t* title, DWORD flags,
                                                 BOOL(WINAPI* dialog)(LPOPENFILENAMEW)) {
-    wchar_t name[MAX_PATH] = {};
+    // Room for the longest path the system takes, not just MAX_PATH: a longer name typed into
+    // the dialog must not overrun its buffer.
+    static wchar_t name[32768];
+    name[0] = L'\0';
     OPENFILENAMEW request{};
     request.lStructSize = sizeof request;
     request.hwndOwner = dialogOwner ? dialogOwner->handle : nullptr;
     request.lpstrFile = name;
-    request.nMaxFile = MAX_PATH;
+    request.nMaxFile = static_cast<DWORD>(sizeof name / sizeof name[0]);
     request.lpstrTitle = title;
     request.Flags = flags | OFN_NOCHANGEDIR;
     if (!dialog(&request)) return std::nullopt;
