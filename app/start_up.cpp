@@ -3,6 +3,7 @@
 #include "screens/initialise/initialise_machines.h"
 #include "screens/player/player_machines.h"
 #include "screens/program_data.h"
+#include "screens/running_step.h"
 #include "screens/symulator/symulator_machines.h"
 #include "screens/transitions.h"
 #include "toolkit/e_window.h"
@@ -18,7 +19,9 @@ int runProgram(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine
     toolkitInstance = instance;
     startTickCount = GetTickCount();
     startUp();
-    return runMessageLoop();
+    const int exitCode = runMessageLoop();
+    dropStep();  // whichever window ended the program, no step outlives it
+    return exitCode;
 }
 
 void startUp() {

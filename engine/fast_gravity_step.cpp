@@ -1,5 +1,7 @@
 #include "engine/fast_gravity_step.h"
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -17,11 +19,16 @@ using step_kernels::SumRange;
 // Below this many stars, waking workers costs more than it saves.
 constexpr int32_t kThreadedFrom = 256;
 
+// Stars i summed between two looks at a request to stop: at the largest galaxy a few tens of
+// milliseconds, and a multiple of 8 so every piece but a share's last is whole vectors.
+constexpr int32_t kPieceStars = 512;
+
 // One step's sums cut into shares of the stars i, one share a thread.
 struct Shares {
     SumRange sumRange = nullptr;
     const Galaxy* galaxy = nullptr;
     int count = 0;
+    const std::atomic<bool>* stop = nullptr;  // a background step's; none for fastGravityStep
 };
 
 // Shares start on multiples of 8 so each is whole vectors but its last.
@@ -31,7 +38,10 @@ void sumShare(const Shares& shares, int t) {
     const int32_t begin = static_cast<int32_t>(static_cast<int64_t>(octets) * t / shares.count) * 8;
     int32_t end = static_cast<int32_t>(static_cast<int64_t>(octets) * (t + 1) / shares.count) * 8;
     if (end > n) end = n;
-    shares.sumRange(*shares.galaxy, begin, end);
+    for (int32_t from = begin; from < end; from += kPieceStars) {
+        if (shares.stop && shares.stop->load(std::memory_order_relaxed)) return;
+        shares.sumRange(*shares.galaxy, from, end - from > kPieceStars ? from + kPieceStars : end);
+    }
 }
 
 // Workers made once and kept: each step hands every worker one share of the stars i.
@@ -87,6 +97,64 @@ WorkerPool& pool() {
     return *instance;
 }
 
+// The thread that sums a background step, share 0 itself and the others on the pool, so the
+// caller's thread is free. Made once and kept, as the pool is.
+class Summer {
+public:
+    void start(Shares shares) {
+        if (!thread_.joinable()) thread_ = std::thread([this] { work(); });
+        std::lock_guard<std::mutex> lock(mutex_);
+        stop_ = false;
+        shares.stop = &stop_;
+        shares_ = shares;
+        done_ = false;
+        posted_ = true;
+        wake_.notify_one();
+    }
+    bool waitDone(int milliseconds) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return finished_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return done_; });
+    }
+    void waitDone() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        finished_.wait(lock, [this] { return done_; });
+    }
+    void askToStop() { stop_ = true; }
+
+private:
+    void work() {
+        for (;;) {
+            Shares shares;
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                wake_.wait(lock, [this] { return posted_; });
+                posted_ = false;
+                shares = shares_;
+            }
+            if (shares.count == 1)
+                sumShare(shares, 0);
+            else
+                pool().run(shares);
+            std::lock_guard<std::mutex> lock(mutex_);
+            done_ = true;
+            finished_.notify_all();
+        }
+    }
+
+    std::thread thread_;
+    std::mutex mutex_;
+    std::condition_variable wake_, finished_;
+    Shares shares_;
+    std::atomic<bool> stop_{false};
+    bool posted_ = false;
+    bool done_ = true;
+};
+
+Summer& summer() {
+    static Summer* const instance = new Summer;
+    return *instance;
+}
+
 // The best kernel at or below the one asked for that the processor runs.
 SumRange kernelFor(StepPath path) {
     const InstructionSets& has = instructionSets();
@@ -117,6 +185,42 @@ bool stepPathAvailable(StepPath path) {
             return instructionSets().avx512;
     }
     return false;
+}
+
+void BackgroundStep::begin(StarTable& table, const SimulationParameters& params, const StepChoice& choice) {
+    if (inFlight_) return;
+    table_ = &table;
+    params_ = params;
+    moving_ = galaxyToStep(table, params, galaxy_);
+    onWorkers_ = false;
+    inFlight_ = true;
+    if (!moving_) return;
+    const Shares shares{kernelFor(choice.path), &galaxy_, threadsFor(galaxy_.n, choice.threads)};
+    if (galaxy_.n < kThreadedFrom) {
+        shares.sumRange(galaxy_, 0, galaxy_.n);  // less work than waking a thread
+        return;
+    }
+    onWorkers_ = true;
+    summer().start(shares);
+}
+
+bool BackgroundStep::summed(int milliseconds) { return !onWorkers_ || summer().waitDone(milliseconds); }
+
+void BackgroundStep::finish(StepCounter& counter, const StepHooks& hooks) {
+    if (!inFlight_) return;
+    if (onWorkers_) summer().waitDone();
+    inFlight_ = onWorkers_ = false;
+    if (moving_) moveStars(*table_);
+    finishStep(params_, counter, hooks);
+}
+
+void BackgroundStep::abandon() {
+    if (!inFlight_) return;
+    if (onWorkers_) {
+        summer().askToStop();
+        summer().waitDone();
+    }
+    inFlight_ = onWorkers_ = false;
 }
 
 void fastGravityStep(StarTable& table, const SimulationParameters& params, StepCounter& counter,

@@ -19,4 +19,31 @@ bool stepPathAvailable(StepPath path);
 void fastGravityStep(StarTable& table, const SimulationParameters& params, StepCounter& counter,
                      const StepHooks& hooks, const StepChoice& choice = {});
 
+// A step whose pair sums run on the workers while the calling thread goes on (a window's thread
+// keeps its messages). It ends only in finish, on the calling thread, exactly as
+// fastGravityStep ends, so counter, hooks and recording are the same. One at a time, and never
+// beside fastGravityStep: both use the one pool of workers.
+class BackgroundStep {
+public:
+    // Starts one step's sums; until finish or abandon the table's positions, velocities and
+    // sizes belong to the step. A galaxy too small for the workers is summed here and now.
+    void begin(StarTable& table, const SimulationParameters& params, const StepChoice& choice = {});
+    bool inFlight() const { return inFlight_; }
+    // Waits at most `milliseconds` for the sums; true when they are done or none are in flight.
+    bool summed(int milliseconds = 0);
+    // Waits for the sums, then moves the stars and ends the step; nothing with none in flight.
+    void finish(StepCounter& counter, const StepHooks& hooks);
+    // Stops the sums at their next share of stars and forgets the step; the velocities are
+    // then partly summed, so this is for the end of the program.
+    void abandon();
+
+private:
+    StarTable* table_ = nullptr;
+    SimulationParameters params_;
+    step_kernels::Galaxy galaxy_{};
+    bool moving_ = false;
+    bool onWorkers_ = false;
+    bool inFlight_ = false;
+};
+
 }  // namespace selvane

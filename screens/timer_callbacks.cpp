@@ -1,6 +1,7 @@
 #include "screens/timer_callbacks.h"
 
 #include "screens/player/player_machines.h"
+#include "screens/running_step.h"
 #include "screens/symulator/symulator_machines.h"
 
 namespace Quillon::Selvane {
@@ -22,5 +23,7 @@ void CALLBACK simulationTimerProc(HWND, UINT, UINT_PTR, DWORD) { tickSafely<Symu
 void CALLBACK symulatorPlaybackTimerProc(HWND, UINT, UINT_PTR, DWORD) { tickSafely<Symulator::onPlaybackTimer>(); }
 
 void CALLBACK playerPlaybackTimerProc(HWND, UINT, UINT_PTR, DWORD) { tickSafely<Player::onPlaybackTimer>(); }
+
+void CALLBACK stepEndTimerProc(HWND, UINT, UINT_PTR, DWORD) { tickSafely<endStepIfSummed>(); }
 
 }  // namespace Quillon::Selvane

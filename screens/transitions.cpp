@@ -3,6 +3,7 @@
 #include "screens/initialise/initialise_machines.h"
 #include "screens/player/player_machines.h"
 #include "screens/program_data.h"
+#include "screens/running_step.h"
 #include "screens/symulator/symulator_machines.h"
 #include "toolkit/e_window.h"
 
@@ -41,6 +42,7 @@ void openPlayerScreen() {
 }
 
 void quitApplication() {
+    dropStep();
     workFile.closeRecording();
     PostQuitMessage(0);
 }

@@ -132,3 +132,46 @@ TEST(FastGravityStep, DefaultChoiceMatchesPlainLoopOnLargeGalaxy) {
 
 }  // namespace
 }  // namespace selvane
+
+namespace selvane {
+namespace {
+
+// The window's step: sums off the caller's thread, the end on it; the same bits and hooks as
+// the plain loop, for a galaxy on the workers and one summed at once; abandoning stops soon.
+TEST(BackgroundStep, EndsAsThePlainStepAndStopsWhenAbandoned) {
+    std::mt19937_64 rng(17);
+    SimulationParameters params;
+    params.starSize = 4;
+    params.recordingSpeed = 2;
+    for (int32_t n : {40, 700}) {
+        const StarTable start = randomGalaxy(n, 60, params.starSize, rng);
+        StarTable plain = start, background = start;
+        StepCounter plainCounter, backgroundCounter;
+        int plainRecords = 0, backgroundRecords = 0, repaints = 0;
+        BackgroundStep step;
+        for (int s = 0; s < 3; ++s) {
+            gravityStep(plain, params, plainCounter, {nullptr, [&] { ++plainRecords; }});
+            step.begin(background, params);
+            EXPECT_TRUE(step.inFlight());
+            step.begin(background, params);  // one at a time: ignored
+            step.finish(backgroundCounter, {[&] { ++repaints; }, [&] { ++backgroundRecords; }});
+            EXPECT_FALSE(step.inFlight());
+        }
+        expectSameBits(plain, background, std::to_string(n) + " stars");
+        EXPECT_EQ(backgroundCounter.steps, 3);
+        EXPECT_EQ(backgroundRecords, plainRecords);
+        EXPECT_EQ(repaints, 3);
+    }
+    StarTable big = randomGalaxy(20000, 3000, params.starSize, rng);
+    BackgroundStep step;
+    step.begin(big, params);
+    EXPECT_FALSE(step.summed(0)) << "20000 stars take longer than no time";
+    step.abandon();
+    EXPECT_FALSE(step.inFlight());
+    StepCounter counter;
+    step.finish(counter, {});
+    EXPECT_EQ(counter.steps, 0) << "an abandoned step never counts";
+}
+
+}  // namespace
+}  // namespace selvane

@@ -8,6 +8,7 @@
 #include "screens/initialise/initialise_gui.h"
 #include "screens/layout.h"
 #include "screens/program_data.h"
+#include "screens/running_step.h"
 #include "toolkit/e_menu_bar.h"
 #include "toolkit/window_procedure.h"
 
@@ -108,12 +109,14 @@ void composeGalaxy() {
     fields.numberOfStar = numberOfStarField->getText();
     fields.sizeOfStar = sizeOfStarField->getText();
     fields.maxSpeed = maxSpeedField->getText();
+    settleStep();
     selvane::composeGalaxy(fields, GetTickCount() - startTickCount, randomGenerator, starTable, simulationParameters);
     window->repaint();
 }
 
 void paintPreview(HWND handle) {
     if (!starTable.present || !window) return;
+    settleStep();  // the lines show velocities, which a step in flight is summing
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(handle, &paint);
     if (!dc) return;

@@ -5,6 +5,7 @@
 
 #include "model/star_data_file.h"
 #include "screens/program_data.h"
+#include "screens/running_step.h"
 #include "toolkit/e_window.h"
 
 namespace Quillon::Selvane {
@@ -46,11 +47,17 @@ std::optional<std::filesystem::path> chooseSavePath() {
 }
 
 void openStarData() {
-    if (auto path = chooseOpenPath()) selvane::loadStarData(*path, starTable, simulationParameters);
+    if (auto path = chooseOpenPath()) {
+        settleStep();
+        selvane::loadStarData(*path, starTable, simulationParameters);
+    }
 }
 
 void saveStarDataAs() {
-    if (auto path = chooseSavePath()) selvane::saveStarData(*path, starTable, simulationParameters);
+    if (auto path = chooseSavePath()) {
+        settleStep();
+        selvane::saveStarData(*path, starTable, simulationParameters);
+    }
 }
 
 }  // namespace Quillon::Selvane

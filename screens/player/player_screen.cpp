@@ -2,6 +2,7 @@
 
 #include "screens/player/player_gui.h"
 #include "screens/program_data.h"
+#include "screens/running_step.h"
 #include "screens/timer_callbacks.h"
 #include "screens/view/viewing_window.h"
 
@@ -14,6 +15,7 @@ void openPlayer() { fire(screenGate, kScreenGate, Event::Build); }
 void onPlaybackTimer() { Selvane::onPlaybackTimer<playback>(); }
 
 bool buildWindow(StateMachine&) {
+    settleStep();
     // Without a recording there is nothing to replay and the program ends; the file is
     // opened before any window exists, so none appears even for a moment.
     if (!workFile.openRecording(starTable)) {

@@ -1,7 +1,7 @@
 #include "screens/symulator/symulator_screen.h"
 
-#include "engine/fast_gravity_step.h"
 #include "screens/program_data.h"
+#include "screens/running_step.h"
 #include "screens/symulator/symulator_gui.h"
 #include "screens/timer_callbacks.h"
 #include "screens/view/viewing_window.h"
@@ -23,6 +23,7 @@ void onSimulationTimer() { fire(simulationTimer, kSimulationTimer, Event::Tick);
 void onPlaybackTimer() { Selvane::onPlaybackTimer<playback>(); }
 
 bool buildWindow(StateMachine&) {
+    settleStep();
     buildViewingWindow<GUI, playback>([](EButton* button) { fire(runStop, kRunStop, Event::Bind, button); },
                                       [] { workFile.createRecording(starTable); });
     stepHooks.invalidateView = [] { invalidateView(view); };
@@ -47,7 +48,7 @@ bool startSimulationTimer(TimerMachine& timer) {
 }
 
 bool step(TimerMachine&) {
-    selvane::fastGravityStep(starTable, simulationParameters, stepCounter, stepHooks);
+    stepOnce();
     return true;
 }
 

@@ -4,13 +4,17 @@
 
 #include "engine/playback.h"
 #include "screens/program_data.h"
+#include "screens/running_step.h"
 #include "toolkit/e_scroll_bar.h"
 
 namespace Quillon::Selvane {
 
 namespace {
 
-void loadFrame(int32_t k) { workFile.loadFrame(starTable, k); }
+void loadFrame(int32_t k) {
+    settleStep();
+    workFile.loadFrame(starTable, k);
+}
 
 }  // namespace
 

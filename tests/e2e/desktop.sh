@@ -132,6 +132,15 @@ locate_client() {
   ORIGIN_Y[$id]=$y
 }
 
+# locate_client on fresh pictures until the window has been painted (for at most 10 s).
+locate_painted_client() {
+  local deadline=$(($(now_ms) + 10000))
+  until grab "$1" "$2" && locate_client "$@"; do
+    [ "$(now_ms)" -ge "$deadline" ] && return 1
+    sleep 0.2
+  done
+}
+
 # Clicks at client pixel (X, Y) of window ID.
 click() {
   xdotool mousemove --window "$1" $((ORIGIN_X[$1] + $2)) $((ORIGIN_Y[$1] + $3)) click 1 2>/dev/null

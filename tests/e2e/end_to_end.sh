@@ -19,7 +19,7 @@ case $runner in */*) runner=$(absolute "$runner") ;; esac
 WINE=$runner
 prefix=$(dirname "$exe")/e2e-wineprefix   # this test's own: other Wine tests never share it
 
-stars=40 speed=3 min_frames=60   # both differ from the fields' defaults
+stars=300 speed=3 min_frames=60   # both differ from the fields' defaults; enough stars for the workers
 work=$(mktemp -d)
 saved=$work/galaxies/galaxy.txt   # away from the start folder, where Recorder.wrk belongs
 mkdir "$work/start" "$work/galaxies" "$work/batch" "$work/pictures"
@@ -59,8 +59,7 @@ open_program() {
   start_program "$exe"
   init=$(wait_window '^Initialise$' 30)
   need '[ -n "$init" ]' "the Initialise window opens"
-  grab "$init" "$pics/init.png"
-  need 'locate_client "$init" "$pics/init.png" "#C0C0C0" 250 250' "the Initialise client area is found"
+  need 'locate_painted_client "$init" "$pics/init.png" "#C0C0C0" 250 250' "the Initialise client area is found"
 }
 
 # Waits for the viewing window (Symulator or Player) and its first picture; sets $viewer.
@@ -185,6 +184,8 @@ click "$init" 332 423                    # Symulator
 open_viewer Symulator symulator
 take sym caption "$run_caption"
 click "$viewer" 228 411                  # RUN
+# The camera moves while it runs (the recording must not), then goes home for the pictures.
+xdotool key Left Up Prior && click "$viewer" 21 409 && sleep 0.5 && click "$viewer" 160 431
 need 'wait_for 40 frames_recorded' "RUN records $min_frames frames into Recorder.wrk in the start folder"
 take running caption "$run_caption"
 check 'differ "$pics/running-caption.png" "$pics/sym-caption.png"' "RUN turns into Stop while running"

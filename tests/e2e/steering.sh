@@ -25,7 +25,7 @@ use_prefix "$(dirname "$exe")/steering-wineprefix" || exit 1
 start_program "$exe"
 init=$(wait_window '^Initialise$' 30)
 need '[ -n "$init" ]' "the Initialise window opens"
-grab "$init" init.png && locate_client "$init" init.png '#C0C0C0' 250 250
+need 'locate_painted_client "$init" init.png "#C0C0C0" 250 250' "the Initialise window is painted"
 
 # Tab twice from Max Speed reaches Number of Star with its text selected, Shift+Tab comes back
 # to it from Scale; Enter there composes with what was typed.
@@ -36,7 +36,7 @@ click "$init" 332 423   # Symulator: its recording starts with the star count
 viewer=$(wait_window '^Selvane$' 10)
 need '[ -n "$viewer" ]' "Symulator opens"
 check '[ "$(od -An -t d4 -N 4 Recorder.wrk | tr -d " ")" = 11 ]' "Tab, Shift+Tab and Enter compose 11 stars"
-grab "$viewer" v.png && locate_client "$viewer" v.png '#000000' 100 100
+need 'locate_painted_client "$viewer" v.png "#000000" 100 100' "the Symulator window is painted"
 
 # The view once it stands still, as NAME.png.
 view_as() {

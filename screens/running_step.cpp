@@ -1,0 +1,51 @@
+#include "screens/running_step.h"
+
+#include <windows.h>
+
+#include "engine/fast_gravity_step.h"
+#include "screens/program_data.h"
+#include "screens/timer_callbacks.h"
+
+namespace Quillon::Selvane {
+
+namespace {
+
+selvane::BackgroundStep step;
+UINT_PTR endTimer = 0;
+
+// A step summed within this ends in the tick that began it, as on one thread.
+constexpr int kQuickStepMilliseconds = 4;
+
+void endStep() {
+    if (endTimer) KillTimer(nullptr, endTimer);
+    endTimer = 0;
+    step.finish(stepCounter, stepHooks);
+}
+
+}  // namespace
+
+void stepOnce() {
+    if (step.inFlight()) return;
+    step.begin(starTable, simulationParameters);
+    if (step.summed(kQuickStepMilliseconds))
+        endStep();
+    else
+        endTimer = SetTimer(nullptr, 0, 1, stepEndTimerProc);
+    if (step.inFlight() && !endTimer) settleStep();  // no timer to be had: wait here instead
+}
+
+void endStepIfSummed() {
+    if (step.inFlight() && step.summed()) endStep();
+}
+
+void settleStep() {
+    if (step.inFlight()) endStep();
+}
+
+void dropStep() {
+    if (endTimer) KillTimer(nullptr, endTimer);
+    endTimer = 0;
+    step.abandon();
+}
+
+}  // namespace Quillon::Selvane
