@@ -40,12 +40,16 @@ bool splitOptions(const std::vector<std::string>& args, Command command, Command
             problem = std::string(commandName(command)) + " has no option " + arg;
             return false;
         }
-        if (i + 1 >= args.size() || (startsWithDashes(args[i + 1]) && !takesAnyValue(arg))) {
-            problem = "option " + arg + " needs a value";
-            return false;
-        }
         if (line.options.count(arg)) {
             problem = "option " + arg + " given twice";
+            return false;
+        }
+        if (isFlag(arg)) {
+            line.options[arg] = "";
+            continue;
+        }
+        if (i + 1 >= args.size() || (startsWithDashes(args[i + 1]) && !takesAnyValue(arg))) {
+            problem = "option " + arg + " needs a value";
             return false;
         }
         line.options[arg] = args[++i];
@@ -55,16 +59,20 @@ bool splitOptions(const std::vector<std::string>& args, Command command, Command
 
 }  // namespace
 
+bool isFlag(const std::string& option) { return option == "--frames"; }
+
 const std::vector<std::string>& knownOptions(Command command) {
     static const std::vector<std::string> compose = {"--out",         "--seed",      "--scale",
                                                      "--recording-speed", "--light-speed", "--size-of-star",
                                                      "--max-speed",   "--speed-distribution", "--stars"};
     static const std::vector<std::string> run = {"--steps", "--record", "--save", "--diagnostics"};
     static const std::vector<std::string> render = {"--out", "--from", "--to", "--camera", "--turn", "--fps"};
+    static const std::vector<std::string> info = {"--frames"};
     static const std::vector<std::string> none;
     if (command == Command::Compose) return compose;
     if (command == Command::Run) return run;
     if (command == Command::Render) return render;
+    if (command == Command::Info) return info;
     return none;
 }
 
@@ -148,7 +156,7 @@ std::string usageText() {
     return "usage: selvane-batch compose --out FILE [--seed N] [--scale T] [--recording-speed T] "
            "[--light-speed T] [--size-of-star T] [--max-speed T] [--speed-distribution T] [--stars T]\n"
            "       selvane-batch run GALAXY --steps N [--record FILE] [--save FILE] [--diagnostics FILE.csv]\n"
-           "       selvane-batch info RECORDING\n"
+           "       selvane-batch info RECORDING [--frames]\n"
            "       selvane-batch render RECORDING --out DIR|FILE.mp4 [--from K] [--to K] [--camera OPS] "
            "[--turn OPS] [--fps N]\n"
            "         (OPS: the viewing buttons < > ^ v x + -, each one press)\n"

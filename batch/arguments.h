@@ -20,6 +20,9 @@ struct CommandLine {
 // The options each command takes.
 const std::vector<std::string>& knownOptions(Command command);
 
+// Options that are there or not and take no value; an accepted line holds "" for them.
+bool isFlag(const std::string& option);
+
 // Reads the arguments after the program name. False with a one-line `problem` (naming
 // what is wrong, without the usage) when they do not make a command.
 bool parseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& problem);

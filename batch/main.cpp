@@ -15,6 +15,7 @@
 
 #include "batch/arguments.h"
 #include "batch/diagnostics_report.h"
+#include "batch/frames_report.h"
 #include "batch/render.h"
 #include "engine/energy.h"
 #include "engine/frame_file.h"
@@ -209,6 +210,10 @@ int infoCommand(const CommandLine& line) {
     std::printf("stars: %d\nframes in header: %d\nframes in file: %lld\nconsistent: %s\n", summary.starCount,
                 summary.headerFrames, static_cast<long long>(summary.framesInFile),
                 summary.consistent ? "yes" : "no");
+    if (!line.options.count("--frames")) return 0;
+    std::string report, problem;
+    if (!framesReport(path, report, problem)) return fail(problem);
+    std::fputs(report.c_str(), stdout);
     return 0;
 }
 

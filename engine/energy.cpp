@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <system_error>
-#include <thread>
 #include <vector>
+
+#include "engine/worker_pool.h"
 
 namespace selvane {
 
@@ -14,37 +14,50 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr int32_t kThreadedFrom = 256;
 constexpr int32_t kRowsPerTask = 16;
-// Past r^2 = 800 s exp underflows and erfc is 0 in every library, so the term is 1/r exactly.
-constexpr double kFarRatio = 800;
+// Past r^2 = 50 s, exp(-r^2/s) < 2e-22, far under half the spacing of doubles at 1: then
+// -expm1 gives 1 and the erfc part cannot move 1/r, so the whole term is 1/r to the bit.
+constexpr double kFarRatio = 50;
+
+// The whole term of a pair r^2 apart, with the square roots of s that every pair shares.
+double nearTerm(double r2, double s, double sqrtS, double sqrtPiOverS) {
+    const double r = std::sqrt(r2);
+    return -std::expm1(-r2 / s) / r + sqrtPiOverS * std::erfc(r / sqrtS);
+}
+
+struct RowScratch {
+    std::vector<double> terms, distances2;
+};
 
 // Row i: m_j times the pair potential over every j after i, summed in order of j. Far pairs
 // are most pairs and cost one square root and one division, in a loop the compiler can
 // vectorise; the few near ones are then given their whole term.
-double rowPotential(const StarTable& table, int32_t i, double s, double sqrtPiOverS, std::vector<double>& terms) {
+double rowPotential(const StarTable& table, int32_t i, double s, RowScratch& scratch) {
     const double* x = table.posX.data();
     const double* y = table.posY.data();
     const double* z = table.posZ.data();
     const double* m = table.mass.data();
     const int32_t first = i + 1;
     const int32_t count = table.starCount - first;
-    terms.resize(static_cast<size_t>(std::max(count, 0)));
-    double* term = terms.data();
+    scratch.terms.resize(static_cast<size_t>(std::max(count, 0)));
+    scratch.distances2.resize(scratch.terms.size());
+    double* term = scratch.terms.data();
+    double* distance2 = scratch.distances2.data();
     const double farR2 = kFarRatio * s;
     bool anyNear = false;
     for (int32_t k = 0; k < count; ++k) {
         const int32_t j = first + k;
         const double dx = x[j] - x[i], dy = y[j] - y[i], dz = z[j] - z[i];
         const double r2 = dx * dx + dy * dy + dz * dz;
+        distance2[k] = r2;
         term[k] = 1 / std::sqrt(r2);
         anyNear = anyNear | !(r2 > farR2);
     }
     if (anyNear) {
+        const double sqrtS = std::sqrt(s), sqrtPiOverS = std::sqrt(kPi / s);
         for (int32_t k = 0; k < count; ++k) {
-            const int32_t j = first + k;
-            const double dx = x[j] - x[i], dy = y[j] - y[i], dz = z[j] - z[i];
-            const double r2 = dx * dx + dy * dy + dz * dz;
+            const double r2 = distance2[k];
             // Coincident stars pull nothing, but their potential has the finite limit sqrt(pi/s).
-            if (!(r2 > farR2)) term[k] = r2 == 0 ? sqrtPiOverS : pairPotential(r2, s);
+            if (!(r2 > farR2)) term[k] = r2 == 0 ? sqrtPiOverS : nearTerm(r2, s, sqrtS, sqrtPiOverS);
         }
     }
     double sum = 0;
@@ -54,35 +67,23 @@ double rowPotential(const StarTable& table, int32_t i, double s, double sqrtPiOv
 
 // Fills rows[i] for every i, the threads taking blocks of rows as they become free.
 void sumRows(const StarTable& table, double s, int threads, std::vector<double>& rows) {
-    const double sqrtPiOverS = std::sqrt(kPi / s);
     std::atomic<int32_t> nextRow{0};
     const auto work = [&] {
-        std::vector<double> terms;
+        RowScratch scratch;
         for (;;) {
             const int32_t begin = nextRow.fetch_add(kRowsPerTask);
             if (begin >= table.starCount) return;
             const int32_t end = std::min(table.starCount, begin + kRowsPerTask);
-            for (int32_t i = begin; i < end; ++i) rows[i] = rowPotential(table, i, s, sqrtPiOverS, terms);
+            for (int32_t i = begin; i < end; ++i) rows[i] = rowPotential(table, i, s, scratch);
         }
     };
-    std::vector<std::thread> helpers;
-    for (int t = 1; t < threads; ++t) {
-        try {
-            helpers.emplace_back(work);
-        } catch (const std::system_error&) {
-            break;  // fewer threads only take longer
-        }
-    }
-    work();
-    for (auto& helper : helpers) helper.join();
+    // The step's workers, each taking blocks of rows until none are left.
+    runShares(threads, [&work](int) { work(); });
 }
 
 }  // namespace
 
-double pairPotential(double r2, double s) {
-    const double r = std::sqrt(r2);
-    return -std::expm1(-r2 / s) / r + std::sqrt(kPi / s) * std::erfc(r / std::sqrt(s));
-}
+double pairPotential(double r2, double s) { return nearTerm(r2, s, std::sqrt(s), std::sqrt(kPi / s)); }
 
 GalaxyMeasures measureGalaxy(const StarTable& table, const SimulationParameters& params, int threads) {
     GalaxyMeasures g;
@@ -100,8 +101,7 @@ GalaxyMeasures measureGalaxy(const StarTable& table, const SimulationParameters&
         g.angularMomentum[2] = g.angularMomentum[2] + m * (x * vy - y * vx);
     }
     if (n > 1 && params.starSize > 0) {
-        if (threads <= 0) threads = n < kThreadedFrom ? 1 : static_cast<int>(std::thread::hardware_concurrency());
-        threads = std::clamp(threads, 1, std::max(1, n / kRowsPerTask));
+        threads = std::clamp(sharesWorthRunning(n, threads, kThreadedFrom), 1, std::max(1, n / kRowsPerTask));
         std::vector<double> rows(static_cast<size_t>(n));
         sumRows(table, std::sqrt(params.starSize), threads, rows);
         for (double row : rows) g.potential = g.potential + row;  // in row order, whoever summed them

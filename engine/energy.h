@@ -16,7 +16,7 @@ struct GalaxyMeasures {
 // softened pull (1 - exp(-r^2/s)) / r^2 with s = sqrt(Size of Star): its integral from r out.
 double pairPotential(double r2, double s);
 
-// Measures the galaxy; the pair sum is shared among `threads` threads (0: every core, or one
+// Measures the galaxy; the pair sum is shared among `threads` of the step's workers (0: every core, or one
 // for a small galaxy) and gives the same bits for any count. A Size of Star that is not
 // positive pulls nothing and has no potential.
 GalaxyMeasures measureGalaxy(const StarTable& table, const SimulationParameters& params, int threads = 0);

@@ -4,11 +4,12 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 #include <thread>
-#include <vector>
 
 #include "engine/instruction_sets.h"
 #include "engine/step_kernels.h"
+#include "engine/worker_pool.h"
 
 namespace selvane {
 namespace {
@@ -44,65 +45,24 @@ void sumShare(const Shares& shares, int t) {
     }
 }
 
-// Workers made once and kept: each step hands every worker one share of the stars i.
-class WorkerPool {
-public:
-    // Sums share 0 on the calling thread and the others on the workers; returns when all are done.
-    void run(const Shares& shares) {
-        while (static_cast<int>(workers_.size()) < shares.count - 1) {
-            const int index = static_cast<int>(workers_.size()) + 1;
-            const long long seen = generation_;  // only this thread changes it
-            workers_.emplace_back([this, index, seen] { work(index, seen); });
-        }
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            shares_ = shares;
-            pending_ = shares.count - 1;
-            ++generation_;
-        }
-        wake_.notify_all();
-        sumShare(shares, 0);
-        std::unique_lock<std::mutex> lock(mutex_);
-        done_.wait(lock, [this] { return pending_ == 0; });
-    }
-
-private:
-    void work(int index, long long seen) {
-        for (;;) {
-            Shares shares;
-            {
-                std::unique_lock<std::mutex> lock(mutex_);
-                wake_.wait(lock, [&] { return generation_ != seen; });
-                seen = generation_;
-                if (index >= shares_.count) continue;
-                shares = shares_;
-            }
-            sumShare(shares, index);
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (--pending_ == 0) done_.notify_one();
-        }
-    }
-
-    std::vector<std::thread> workers_;
-    std::mutex mutex_;
-    std::condition_variable wake_, done_;
-    Shares shares_;
-    int pending_ = 0;
-    long long generation_ = 0;
-};
-
-// Never destroyed: the workers wait for work until the process ends.
-WorkerPool& pool() {
-    static WorkerPool* const instance = new WorkerPool;
-    return *instance;
+// Sums every share, share 0 on this thread; returns when all are done.
+void sumShares(const Shares& shares) {
+    runShares(shares.count, [&shares](int t) { sumShare(shares, t); });
 }
 
 // The thread that sums a background step, share 0 itself and the others on the pool, so the
 // caller's thread is free. Made once and kept, as the pool is.
 class Summer {
 public:
-    void start(Shares shares) {
-        if (!thread_.joinable()) thread_ = std::thread([this] { work(); });
+    // False when the system gives no thread for it.
+    bool start(Shares shares) {
+        if (!thread_.joinable()) {
+            try {
+                thread_ = std::thread([this] { work(); });
+            } catch (const std::system_error&) {
+                return false;
+            }
+        }
         std::lock_guard<std::mutex> lock(mutex_);
         stop_ = false;
         shares.stop = &stop_;
@@ -110,6 +70,7 @@ public:
         done_ = false;
         posted_ = true;
         wake_.notify_one();
+        return true;
     }
     bool waitDone(int milliseconds) {
         std::unique_lock<std::mutex> lock(mutex_);
@@ -131,10 +92,7 @@ private:
                 posted_ = false;
                 shares = shares_;
             }
-            if (shares.count == 1)
-                sumShare(shares, 0);
-            else
-                pool().run(shares);
+            sumShares(shares);
             std::lock_guard<std::mutex> lock(mutex_);
             done_ = true;
             finished_.notify_all();
@@ -165,9 +123,7 @@ SumRange kernelFor(StepPath path) {
 }
 
 int threadsFor(int32_t n, int asked) {
-    int threads = asked;
-    if (threads <= 0) threads = n < kThreadedFrom ? 1 : static_cast<int>(std::thread::hardware_concurrency());
-    if (threads < 1) threads = 1;
+    int threads = sharesWorthRunning(n, asked, kThreadedFrom);
     if (threads > n / 8) threads = n / 8 > 1 ? n / 8 : 1;
     return threads;
 }
@@ -196,12 +152,9 @@ void BackgroundStep::begin(StarTable& table, const SimulationParameters& params,
     inFlight_ = true;
     if (!moving_) return;
     const Shares shares{kernelFor(choice.path), &galaxy_, threadsFor(galaxy_.n, choice.threads)};
-    if (galaxy_.n < kThreadedFrom) {
-        shares.sumRange(galaxy_, 0, galaxy_.n);  // less work than waking a thread
-        return;
-    }
-    onWorkers_ = true;
-    summer().start(shares);
+    // A small galaxy is less work than waking a thread.
+    onWorkers_ = galaxy_.n >= kThreadedFrom && summer().start(shares);
+    if (!onWorkers_) sumShares(shares);
 }
 
 bool BackgroundStep::summed(int milliseconds) { return !onWorkers_ || summer().waitDone(milliseconds); }
@@ -232,7 +185,7 @@ void fastGravityStep(StarTable& table, const SimulationParameters& params, StepC
         if (shares.count == 1)
             shares.sumRange(galaxy, 0, galaxy.n);
         else
-            pool().run(shares);
+            sumShares(shares);
         moveStars(table);
     }
     finishStep(params, counter, hooks);

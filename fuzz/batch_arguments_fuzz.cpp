@@ -19,7 +19,7 @@ std::vector<std::string> argumentsOf(const CommandLine& line) {
     std::vector<std::string> args = {names[static_cast<int>(line.command)]};
     for (const auto& [name, value] : line.options) {
         args.push_back(name);
-        args.push_back(value);
+        if (!selvane::batch::isFlag(name)) args.push_back(value);
     }
     args.insert(args.end(), line.words.begin(), line.words.end());
     return args;
@@ -54,6 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (const auto& k : known) isKnown = isKnown || k == name;
         const bool anyValue = name == "--camera" || name == "--turn";  // "--" is two presses of "-"
         if (!isKnown || (value.rfind("--", 0) == 0 && !anyValue)) std::abort();
+        if (selvane::batch::isFlag(name) && !value.empty()) std::abort();
     }
     for (const auto& word : line.words)
         if (word.rfind("--", 0) == 0) std::abort();

@@ -48,5 +48,14 @@ check '[ $? -eq 2 ] && [ $(wc -l < err.txt) -eq 1 ] && grep -q ffmpeg err.txt &&
 "$BATCH" run g.txt --steps 3 --record r3.wrk --diagnostics g.txt 2> /dev/null
 check '[ $? -eq 2 ] && [ ! -e r3.wrk ]' "--diagnostics naming the galaxy is refused before the run"
 
+# info --frames: two still stars, (1,2,3) and (3,2,-1), are centred on (2,2,1), each sqrt(5) from it.
+printf '2,20,1,30\r\n0,1,2,3,0,0,0\r\n0,3,2,-1,0,0,0\r\n' > two.txt
+"$BATCH" run two.txt --steps 2 --record two.wrk
+"$BATCH" info two.wrk --frames > frames.txt
+check '[ $? -eq 0 ] && [ "$(tail -n 3 frames.txt | tr "\n" " ")" = "frame,cx,cy,cz,spread 0,2,2,1,2.23606797749979 1,2,2,1,2.23606797749979 " ]' \
+  "info --frames gives each frame's centre and spread"
+"$BATCH" info rec.wrk --frames > frames.txt
+check '[ $(grep -c "^[0-9]*,.*,.*,.*," frames.txt) -eq 7 ]' "a row for every frame"
+
 echo "batch pictures: $failures failed"
 [ $failures -eq 0 ]

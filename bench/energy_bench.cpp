@@ -1,0 +1,27 @@
+// What a diagnostics row costs beside a step: the potential's pair sum against the fast step
+// on the same galaxies and the same workers, so the ratio reads as steps per row.
+#include <benchmark/benchmark.h>
+
+#include "bench/bench_galaxy.h"
+#include "engine/energy.h"
+
+namespace {
+
+void measureEnergy(benchmark::State& state) {
+    selvane::StarTable table;
+    selvane::SimulationParameters params;
+    if (!selvane::bench::composeForBench(state, table, params)) return;
+    for (auto _ : state) benchmark::DoNotOptimize(selvane::measureGalaxy(table, params).potential);
+    // Each pair once, where the step visits both orders: the rate counts what a step counts.
+    selvane::bench::reportPairRate(state, static_cast<double>(table.starCount) * table.starCount);
+}
+
+BENCHMARK(measureEnergy)
+    ->Args({1024, 2500, 20})
+    ->Args({1024, 100, 1})
+    ->Args({4096, 2500, 20})
+    ->Args({4096, 100, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+}  // namespace

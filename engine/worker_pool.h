@@ -1,0 +1,22 @@
+#pragma once
+
+namespace selvane {
+
+// One job cut into shares; share t runs as task(job, t).
+using ShareTask = void (*)(const void* job, int share);
+
+// Runs shares 0 to count-1: share 0 on the calling thread, the others on workers made once
+// and kept for the program's life, and returns when all are done. Where the system gives no
+// more threads, the calling thread runs the shares no worker took. One job at a time: the
+// step, a background step's summer and the energy measure never overlap.
+void runShares(int count, ShareTask task, const void* job);
+
+template <class Share>
+void runShares(int count, const Share& share) {
+    runShares(count, [](const void* job, int t) { (*static_cast<const Share*>(job))(t); }, &share);
+}
+
+// The threads a job of this many pieces is worth: every core for a large one, one otherwise.
+int sharesWorthRunning(int pieces, int asked, int threadedFrom);
+
+}  // namespace selvane
