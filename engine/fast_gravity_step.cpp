@@ -151,6 +151,9 @@ void BackgroundStep::begin(StarTable& table, const SimulationParameters& params,
     onWorkers_ = false;
     inFlight_ = true;
     if (!moving_) return;
+    // The sums go into copies, so the table's velocities stay readable until the step ends.
+    velX_ = table.velX, velY_ = table.velY, velZ_ = table.velZ;
+    galaxy_.vx = velX_.data(), galaxy_.vy = velY_.data(), galaxy_.vz = velZ_.data();
     const Shares shares{kernelFor(choice.path), &galaxy_, threadsFor(galaxy_.n, choice.threads)};
     // A small galaxy is less work than waking a thread.
     onWorkers_ = galaxy_.n >= kThreadedFrom && summer().start(shares);
@@ -163,7 +166,10 @@ void BackgroundStep::finish(StepCounter& counter, const StepHooks& hooks) {
     if (!inFlight_) return;
     if (onWorkers_) summer().waitDone();
     inFlight_ = onWorkers_ = false;
-    if (moving_) moveStars(*table_);
+    if (moving_) {
+        table_->velX.swap(velX_), table_->velY.swap(velY_), table_->velZ.swap(velZ_);
+        moveStars(*table_);
+    }
     finishStep(params_, counter, hooks);
 }
 

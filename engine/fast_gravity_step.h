@@ -1,4 +1,6 @@
 #pragma once
+#include <vector>
+
 #include "engine/gravity_step.h"
 
 namespace selvane {
@@ -25,22 +27,25 @@ void fastGravityStep(StarTable& table, const SimulationParameters& params, StepC
 // beside fastGravityStep: both use the one pool of workers.
 class BackgroundStep {
 public:
-    // Starts one step's sums; until finish or abandon the table's positions, velocities and
-    // sizes belong to the step. A galaxy too small for the workers is summed here and now.
+    // Starts one step's sums. Until finish or abandon the step reads the table's positions and
+    // masses, which nothing may change, and sums into velocities of its own: the table's stay
+    // those before the step, for anyone to read. A galaxy too small for the workers is summed
+    // here and now.
     void begin(StarTable& table, const SimulationParameters& params, const StepChoice& choice = {});
     bool inFlight() const { return inFlight_; }
     // Waits at most `milliseconds` for the sums; true when they are done or none are in flight.
     bool summed(int milliseconds = 0);
     // Waits for the sums, then moves the stars and ends the step; nothing with none in flight.
     void finish(StepCounter& counter, const StepHooks& hooks);
-    // Stops the sums at their next share of stars and forgets the step; the velocities are
-    // then partly summed, so this is for the end of the program.
+    // Stops the sums at their next share of stars and forgets the step: the table is as it
+    // was before begin.
     void abandon();
 
 private:
     StarTable* table_ = nullptr;
     SimulationParameters params_;
     step_kernels::Galaxy galaxy_{};
+    std::vector<double> velX_, velY_, velZ_;  // the step's velocities, kept for the next
     bool moving_ = false;
     bool onWorkers_ = false;
     bool inFlight_ = false;

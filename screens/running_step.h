@@ -11,8 +11,9 @@ namespace Quillon::Selvane {
 void stepOnce();
 // The look of that timer: ends the step once its sums are done.
 void endStepIfSummed();
-// Compose, Open, Save As, the preview, the playback controls and the viewing screens' builds
-// act on a table that no step is writing: they wait for the step in flight and end it first.
+// Compose, Open, Save As, the playback controls and the viewing screens' builds change the
+// table or save it: they wait for the step in flight and end it first. Painting needs no
+// wait: the table's displayed positions and velocities change only as a step ends.
 void settleStep();
 // The program ends: a step in flight is dropped, never half recorded.
 void dropStep();

@@ -154,6 +154,9 @@ TEST(BackgroundStep, EndsAsThePlainStepAndStopsWhenAbandoned) {
             step.begin(background, params);
             EXPECT_TRUE(step.inFlight());
             step.begin(background, params);  // one at a time: ignored
+            const StarTable before = background;  // which a step in flight leaves as it is
+            step.summed(1000);
+            expectSameBits(before, background, "in flight");
             step.finish(backgroundCounter, {[&] { ++repaints; }, [&] { ++backgroundRecords; }});
             EXPECT_FALSE(step.inFlight());
         }
@@ -163,11 +166,13 @@ TEST(BackgroundStep, EndsAsThePlainStepAndStopsWhenAbandoned) {
         EXPECT_EQ(repaints, 3);
     }
     StarTable big = randomGalaxy(20000, 3000, params.starSize, rng);
+    const StarTable bigStart = big;
     BackgroundStep step;
     step.begin(big, params);
     EXPECT_FALSE(step.summed(0)) << "20000 stars take longer than no time";
     step.abandon();
     EXPECT_FALSE(step.inFlight());
+    expectSameBits(bigStart, big, "abandoned");
     StepCounter counter;
     step.finish(counter, {});
     EXPECT_EQ(counter.steps, 0) << "an abandoned step never counts";

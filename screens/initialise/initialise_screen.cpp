@@ -116,7 +116,6 @@ void composeGalaxy() {
 
 void paintPreview(HWND handle) {
     if (!starTable.present || !window) return;
-    settleStep();  // the lines show velocities, which a step in flight is summing
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(handle, &paint);
     if (!dc) return;
