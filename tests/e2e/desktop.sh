@@ -10,6 +10,28 @@ declare -A ORIGIN_X ORIGIN_Y   # client-area origin inside each X window, by win
 
 now_ms() { date +%s%3N; }
 
+# What the scripts here start with. Skips the test (77) when one of TOOLS is missing.
+require_tools() {
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || { echo "$tool is missing; tools/install-deps installs it"; exit 77; }
+  done
+}
+absolute() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
+# WINE runs the Windows programs: the runner given, made absolute when it is a path.
+use_runner() { case $1 in */*) WINE=$(absolute "$1") ;; *) WINE=$1 ;; esac; }
+
+# check CONDITION WHAT counts and names a failed CONDITION; need ends the script at one.
+failures=0
+check() { eval "$1" && return 0; echo "FAILED: $2"; failures=$((failures + 1)); return 1; }
+need() { check "$1" "$2" || exit 1; }
+# A fresh folder to work in, left for a look when a check failed; the program and display end.
+enter_work_folder() {
+  work=$(mktemp -d)
+  cd "$work" || exit 1
+  trap 'stop_all; if [ $failures = 0 ]; then rm -rf "$work"; else echo "pictures and files kept in $work"; fi' EXIT
+}
+
 # Waits until COMMAND succeeds, trying every 0.1 s for at most SECONDS.
 wait_for() {
   local seconds=$1; shift

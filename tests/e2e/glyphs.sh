@@ -4,15 +4,11 @@
 # the save dialog draws Japanese glyphs (not a row of identical empty boxes).
 # Usage: glyphs.sh SELVANE_EXE WINE_RUNNER. Skipped (77) when the X tools are missing.
 set -u
-exe=$1 runner=$2
-for tool in Xvfb xdotool xwininfo import convert; do
-  command -v "$tool" >/dev/null || { echo "$tool is missing; tools/install-deps installs it"; exit 77; }
-done
 # shellcheck source=tests/e2e/desktop.sh
 . "$(dirname "$0")/desktop.sh"
-exe=$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")
-case $runner in */*) runner=$(cd "$(dirname "$runner")" && pwd)/$(basename "$runner") ;; esac
-WINE=$runner
+require_tools Xvfb xdotool xwininfo import convert
+exe=$(absolute "$1")
+use_runner "$2"
 
 # caption_parts PICTURE: the parts of a window's caption bar, one line each, left to right:
 # "button INK_WIDTH INK_HEIGHT" for a caption button (the extent of its dark symbol), "text
@@ -77,21 +73,14 @@ symbols_on_buttons() {
 # A missing glyph draws one and the same box for every character.
 distinct_title_glyphs() { caption_parts "$1" | awk '$1 == "text"' | sort -u | grep -c .; }
 
-work=$(mktemp -d)
-failures=0
 fail() { echo "FAILED: $1"; failures=$((failures + 1)); }
-finish() {
-  stop_all
-  if [ $failures -eq 0 ]; then rm -rf "$work"; else echo "pictures kept in $work"; fi
-}
-trap finish EXIT
-cd "$work" || exit 1
+enter_work_folder
 start_display || exit 1
 use_prefix "$(dirname "$exe")/glyphs-wineprefix" || { echo "cannot prepare the Wine prefix"; exit 1; }
 
 start_program "$exe"
 init=$(wait_window '^Initialise$' 30) || { echo "FAILED: the Initialise window opens"; exit 1; }
-grab "$init" init.png && locate_client "$init" init.png '#C0C0C0' 250 250 ||
+locate_painted_client "$init" init.png '#C0C0C0' 250 250 ||
   { echo "FAILED: the Initialise client area is found"; exit 1; }
 symbols_on_buttons init.png 3 || fail "the Initialise caption buttons show symbols: $(caption_parts init.png | grep button)"
 

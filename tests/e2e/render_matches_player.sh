@@ -5,28 +5,15 @@
 # Usage: render_matches_player.sh SELVANE_EXE SELVANE_BATCH_EXE WINE_RUNNER. Skipped (77)
 # when a tool is missing.
 set -u
-exe=$1 batch=$2 runner=$3
-for tool in Xvfb xdotool xwininfo import convert compare; do
-  command -v "$tool" >/dev/null || { echo "$tool is missing; tools/install-deps installs it"; exit 77; }
-done
 # shellcheck source=tests/e2e/desktop.sh
 . "$(dirname "$0")/desktop.sh"
-absolute() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
-exe=$(absolute "$exe") batch=$(absolute "$batch")
-case $runner in */*) runner=$(absolute "$runner") ;; esac
-WINE=$runner
+require_tools Xvfb xdotool xwininfo import convert compare
+exe=$(absolute "$1") batch=$(absolute "$2")
+use_runner "$3"
 prefix=$(dirname "$exe")/render-wineprefix   # this test's own
 
 work=$(mktemp -d)
 cd "$work" || exit 1
-failures=0
-check() {
-  eval "$1" && return 0
-  echo "FAILED: $2"
-  failures=$((failures + 1))
-  return 1
-}
-need() { check "$1" "$2" || exit 1; }
 finish() {
   stop_all
   echo "render matches player: $failures failed"
@@ -58,8 +45,7 @@ shows() { view_now view && same view.png "$1"; }
 start_program "$exe"
 init=$(wait_window '^Initialise$' 30)
 need '[ -n "$init" ]' "the Initialise window opens"
-grab "$init" init.png
-need 'locate_client "$init" init.png "#C0C0C0" 250 250' "the Initialise client area is found"
+need 'locate_painted_client "$init" init.png "#C0C0C0" 250 250' "the Initialise client area is found"
 click "$init" 434 423                    # Player
 viewer=$(wait_window '^Selvane$' 10)
 need '[ -n "$viewer" ]' "the Player opens its window"

@@ -4,21 +4,13 @@
 # with exit code 0 and a whole recording. Prints the times it measured.
 # Usage: responsive.sh SELVANE_EXE WINE_RUNNER. Skipped (77) when the X tools are missing.
 set -u
-exe=$1 runner=$2
-for tool in Xvfb xdotool xwininfo import convert ffmpeg; do
-  command -v "$tool" >/dev/null || { echo "$tool is missing; tools/install-deps installs it"; exit 77; }
-done
 # shellcheck source=tests/e2e/desktop.sh
 . "$(dirname "$0")/desktop.sh"
-exe=$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")
-case $runner in */*) runner=$(cd "$(dirname "$runner")" && pwd)/$(basename "$runner") ;; esac
-WINE=$runner
+require_tools Xvfb xdotool xwininfo import convert ffmpeg
+exe=$(absolute "$1")
+use_runner "$2"
 stars=${STARS:-100000}
-work=$(mktemp -d) failures=0
-cd "$work" || exit 1
-trap 'stop_all; [ $failures = 0 ] && rm -rf "$work"' EXIT
-check() { eval "$1" && return 0; echo "FAILED: $2"; failures=$((failures + 1)); return 1; }
-need() { check "$1" "$2" || exit 1; }
+enter_work_folder
 
 start_display || exit 1
 use_prefix "$(dirname "$exe")/responsive-wineprefix" || exit 1

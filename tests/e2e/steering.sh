@@ -5,20 +5,12 @@
 # Enter fill the fields and compose.
 # Usage: steering.sh SELVANE_EXE WINE_RUNNER. Skipped (77) when the X tools are missing.
 set -u
-exe=$1 runner=$2
-for tool in Xvfb xdotool xwininfo import convert compare; do
-  command -v "$tool" >/dev/null || { echo "$tool is missing; tools/install-deps installs it"; exit 77; }
-done
 # shellcheck source=tests/e2e/desktop.sh
 . "$(dirname "$0")/desktop.sh"
-exe=$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")
-case $runner in */*) runner=$(cd "$(dirname "$runner")" && pwd)/$(basename "$runner") ;; esac
-WINE=$runner
-work=$(mktemp -d) failures=0
-cd "$work" || exit 1
-trap 'stop_all; [ $failures = 0 ] && rm -rf "$work"' EXIT
-check() { eval "$1" && return 0; echo "FAILED: $2"; failures=$((failures + 1)); return 1; }
-need() { check "$1" "$2" || exit 1; }
+require_tools Xvfb xdotool xwininfo import convert compare
+exe=$(absolute "$1")
+use_runner "$2"
+enter_work_folder
 
 start_display || exit 1
 use_prefix "$(dirname "$exe")/steering-wineprefix" || exit 1
