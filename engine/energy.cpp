@@ -12,7 +12,6 @@ namespace selvane {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr int32_t kThreadedFrom = 256;
 constexpr int32_t kRowsPerTask = 16;
 // Past r^2 = 50 s, exp(-r^2/s) < 2e-22, far under half the spacing of doubles at 1: then
 // -expm1 gives 1 and the erfc part cannot move 1/r, so the whole term is 1/r to the bit.
@@ -101,7 +100,7 @@ GalaxyMeasures measureGalaxy(const StarTable& table, const SimulationParameters&
         g.angularMomentum[2] = g.angularMomentum[2] + m * (x * vy - y * vx);
     }
     if (n > 1 && params.starSize > 0) {
-        threads = std::clamp(sharesWorthRunning(n, threads, kThreadedFrom), 1, std::max(1, n / kRowsPerTask));
+        threads = std::clamp(sharesWorthRunning(n, threads), 1, std::max(1, n / kRowsPerTask));
         std::vector<double> rows(static_cast<size_t>(n));
         sumRows(table, std::sqrt(params.starSize), threads, rows);
         for (double row : rows) g.potential = g.potential + row;  // in row order, whoever summed them

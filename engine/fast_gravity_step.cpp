@@ -17,9 +17,6 @@ namespace {
 using step_kernels::Galaxy;
 using step_kernels::SumRange;
 
-// Below this many stars, waking workers costs more than it saves.
-constexpr int32_t kThreadedFrom = 256;
-
 // Stars i summed between two looks at a request to stop: at the largest galaxy a few tens of
 // milliseconds, and a multiple of 8 so every piece but a share's last is whole vectors.
 constexpr int32_t kPieceStars = 512;
@@ -123,7 +120,7 @@ SumRange kernelFor(StepPath path) {
 }
 
 int threadsFor(int32_t n, int asked) {
-    int threads = sharesWorthRunning(n, asked, kThreadedFrom);
+    int threads = sharesWorthRunning(n, asked);
     if (threads > n / 8) threads = n / 8 > 1 ? n / 8 : 1;
     return threads;
 }
@@ -156,7 +153,7 @@ void BackgroundStep::begin(StarTable& table, const SimulationParameters& params,
     galaxy_.vx = velX_.data(), galaxy_.vy = velY_.data(), galaxy_.vz = velZ_.data();
     const Shares shares{kernelFor(choice.path), &galaxy_, threadsFor(galaxy_.n, choice.threads)};
     // A small galaxy is less work than waking a thread.
-    onWorkers_ = galaxy_.n >= kThreadedFrom && summer().start(shares);
+    onWorkers_ = galaxy_.n >= kStarsWorthWorkers && summer().start(shares);
     if (!onWorkers_) sumShares(shares);
 }
 
@@ -188,10 +185,7 @@ void fastGravityStep(StarTable& table, const SimulationParameters& params, StepC
     if (galaxyToStep(table, params, galaxy)) {
         // Velocity sums read only positions, so the shares of i are independent.
         const Shares shares{kernelFor(choice.path), &galaxy, threadsFor(galaxy.n, choice.threads)};
-        if (shares.count == 1)
-            shares.sumRange(galaxy, 0, galaxy.n);
-        else
-            sumShares(shares);
+        sumShares(shares);
         moveStars(table);
     }
     finishStep(params, counter, hooks);

@@ -84,9 +84,9 @@ void runShares(int count, ShareTask task, const void* job) {
     pool().run(count, task, job);
 }
 
-int sharesWorthRunning(int pieces, int asked, int threadedFrom) {
+int sharesWorthRunning(int stars, int asked) {
     int threads = asked;
-    if (threads <= 0) threads = pieces < threadedFrom ? 1 : static_cast<int>(std::thread::hardware_concurrency());
+    if (threads <= 0) threads = stars < kStarsWorthWorkers ? 1 : static_cast<int>(std::thread::hardware_concurrency());
     return threads < 1 ? 1 : threads;
 }
 

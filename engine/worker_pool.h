@@ -16,7 +16,11 @@ void runShares(int count, const Share& share) {
     runShares(count, [](const void* job, int t) { (*static_cast<const Share*>(job))(t); }, &share);
 }
 
-// The threads a job of this many pieces is worth: every core for a large one, one otherwise.
-int sharesWorthRunning(int pieces, int asked, int threadedFrom);
+// Below this many stars, waking workers costs more than it saves.
+constexpr int kStarsWorthWorkers = 256;
+
+// The threads a job over this many stars is worth: `asked` when above 0, else every core for
+// a large galaxy and one for a small one.
+int sharesWorthRunning(int stars, int asked);
 
 }  // namespace selvane

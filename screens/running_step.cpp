@@ -16,9 +16,13 @@ UINT_PTR endTimer = 0;
 // A step summed within this ends in the tick that began it, as on one thread.
 constexpr int kQuickStepMilliseconds = 4;
 
-void endStep() {
+void stopEndTimer() {
     if (endTimer) KillTimer(nullptr, endTimer);
     endTimer = 0;
+}
+
+void endStep() {
+    stopEndTimer();
     step.finish(stepCounter, stepHooks);
 }
 
@@ -27,11 +31,8 @@ void endStep() {
 void stepOnce() {
     if (step.inFlight()) return;
     step.begin(starTable, simulationParameters);
-    if (step.summed(kQuickStepMilliseconds))
-        endStep();
-    else
-        endTimer = SetTimer(nullptr, 0, 1, stepEndTimerProc);
-    if (step.inFlight() && !endTimer) settleStep();  // no timer to be had: wait here instead
+    if (!step.summed(kQuickStepMilliseconds)) endTimer = SetTimer(nullptr, 0, 1, stepEndTimerProc);
+    if (!endTimer) endStep();  // summed already, or no timer to be had: end it here
 }
 
 void endStepIfSummed() {
@@ -43,8 +44,7 @@ void settleStep() {
 }
 
 void dropStep() {
-    if (endTimer) KillTimer(nullptr, endTimer);
-    endTimer = 0;
+    stopEndTimer();
     step.abandon();
 }
 

@@ -163,6 +163,15 @@ locate_painted_client() {
   done
 }
 
+# Starts $exe and waits for its painted Initialise window: sets $init, its picture in PICTURE.
+open_initialise() {
+  local picture=$1  # by name: the checks' own $1 is their condition
+  start_program "$exe"
+  init=$(wait_window '^Initialise$' 30)
+  need '[ -n "$init" ]' "the Initialise window opens"
+  need 'locate_painted_client "$init" "$picture" "#C0C0C0" 250 250' "the Initialise window is painted"
+}
+
 # Clicks at client pixel (X, Y) of window ID.
 click() {
   xdotool mousemove --window "$1" $((ORIGIN_X[$1] + $2)) $((ORIGIN_Y[$1] + $3)) click 1 2>/dev/null

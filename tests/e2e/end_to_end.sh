@@ -55,12 +55,6 @@ play_caption="336 416 58 20"    # inside ">" / "II"
 indicater="261 381 205 25"
 
 # Starts the program and waits for its Initialise window; sets $init.
-open_program() {
-  start_program "$exe"
-  init=$(wait_window '^Initialise$' 30)
-  need '[ -n "$init" ]' "the Initialise window opens"
-  need 'locate_painted_client "$init" "$pics/init.png" "#C0C0C0" 250 250' "the Initialise client area is found"
-}
 
 # Waits for the viewing window (Symulator or Player) and its first picture; sets $viewer.
 open_viewer() {
@@ -159,7 +153,7 @@ first_frame_shown() {
 }
 
 # --- Without a recording, "Player" ends the program at once.
-open_program
+open_initialise "$pics/init.png"
 # shellcheck disable=SC2086
 check '[ "$(count_colour "$init" "$pics/init.png" $preview "#000000")" = 0 ]' "the preview is blank before Compose"
 click "$init" 434 423
@@ -168,7 +162,7 @@ need '[ "$code" = 0 ]' "Player without Recorder.wrk ends the program with exit c
 check '[ ! -e Recorder.wrk ]' "Player does not make a Recorder.wrk"
 
 # --- Compose, save, run, replay.
-open_program
+open_initialise "$pics/init.png"
 type_into "$init" 208 69 "$stars"        # Number of Star
 type_into "$init" 156 425 "$speed"       # Recording Speed
 click "$init" 231 423                    # Compose
@@ -217,7 +211,7 @@ check 'cmp Recorder.wrk "$work/batch/expected.wrk"' "the recording is what the b
 cp Recorder.wrk "$work/recorded.wrk"
 
 # --- A later run: "Player" replays the recording.
-open_program
+open_initialise "$pics/init.png"
 click "$init" 434 423                    # Player
 open_viewer Player player
 check 'same "$pics/player-view.png" "$pics/first-view.png"' "the Player opens on the first recorded frame"
@@ -227,7 +221,7 @@ close_and_end "$viewer" Player
 check 'cmp -s Recorder.wrk "$work/recorded.wrk"' "the Player leaves Recorder.wrk unchanged"
 
 # --- A later run: open the saved galaxy and simulate it.
-open_program
+open_initialise "$pics/init.png"
 file_dialog 1 'データを読み込む' "$saved"
 click "$init" 332 423                    # Symulator: only with a galaxy loaded
 open_viewer "Symulator after Open" opened

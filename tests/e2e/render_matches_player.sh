@@ -42,10 +42,7 @@ view_now() {
 same() { [ "$(pixels_differing "$1" "$2")" = 0 ]; }
 shows() { view_now view && same view.png "$1"; }
 
-start_program "$exe"
-init=$(wait_window '^Initialise$' 30)
-need '[ -n "$init" ]' "the Initialise window opens"
-need 'locate_painted_client "$init" init.png "#C0C0C0" 250 250' "the Initialise client area is found"
+open_initialise init.png
 click "$init" 434 423                    # Player
 viewer=$(wait_window '^Selvane$' 10)
 need '[ -n "$viewer" ]' "the Player opens its window"

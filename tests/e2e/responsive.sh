@@ -14,10 +14,7 @@ enter_work_folder
 
 start_display || exit 1
 use_prefix "$(dirname "$exe")/responsive-wineprefix" || exit 1
-start_program "$exe"
-init=$(wait_window '^Initialise$' 30)
-need '[ -n "$init" ]' "the Initialise window opens"
-need 'locate_painted_client "$init" init.png "#C0C0C0" 250 250' "the Initialise window is painted"
+open_initialise init.png
 type_into "$init" 208 69 "$stars"   # Number of Star
 type_into "$init" 426 68 "${SCALE:-20000}"   # Scale, room for them all
 type_into "$init" 156 425 1         # Recording Speed: every step a frame

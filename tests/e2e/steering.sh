@@ -14,10 +14,7 @@ enter_work_folder
 
 start_display || exit 1
 use_prefix "$(dirname "$exe")/steering-wineprefix" || exit 1
-start_program "$exe"
-init=$(wait_window '^Initialise$' 30)
-need '[ -n "$init" ]' "the Initialise window opens"
-need 'locate_painted_client "$init" init.png "#C0C0C0" 250 250' "the Initialise window is painted"
+open_initialise init.png
 
 # Tab twice from Max Speed reaches Number of Star with its text selected, Shift+Tab comes back
 # to it from Scale; Enter there composes with what was typed.
