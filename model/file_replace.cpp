@@ -52,4 +52,37 @@ std::string replaceProblem(const fs::path& path) {
     return std::string();
 }
 
+fs::path resolvedTarget(const fs::path& path) {
+    fs::path resolved;
+    file_replace_parts::targetProblem(path, resolved);
+    return resolved.empty() ? path : resolved;
+}
+
+PendingReplacement::PendingReplacement(const fs::path& target) : requested_(target) {
+    const char* problem = nullptr;
+    if (!file_replace_parts::makeTemporaryFor(target, resolved_, temporary_, problem)) {
+        temporary_.clear();
+        problem_ = problem ? problem : "cannot be written";
+    }
+}
+
+PendingReplacement::~PendingReplacement() { discard(); }
+
+bool PendingReplacement::commit() {
+    if (temporary_.empty()) return false;
+    if (!file_replace_parts::commitTemporary(temporary_, requested_, resolved_)) {
+        discard();
+        return false;
+    }
+    temporary_.clear();
+    return true;
+}
+
+void PendingReplacement::discard() {
+    if (temporary_.empty()) return;
+    std::error_code ec;
+    fs::remove(temporary_, ec);
+    temporary_.clear();
+}
+
 }  // namespace selvane

@@ -19,6 +19,35 @@ bool replaceFileContents(const std::filesystem::path& path, const std::string& b
 // result goes there. A missing or unwritable folder counts too.
 std::string replaceProblem(const std::filesystem::path& path);
 
+// The name the contents of `path` live under: its symbolic links followed, a link to a file
+// not made yet included; `path` itself where they cannot be followed.
+std::filesystem::path resolvedTarget(const std::filesystem::path& path);
+
+// The save's replacement for contents another program writes (a video encoder): a new, empty
+// file under a name no other file or run has, beside the file `target` names, which commit()
+// puts in that file's place as replaceFileContents would, after the same checks once more.
+// Until then, and whenever commit() fails, the temporary is removed with this object.
+class PendingReplacement {
+public:
+    explicit PendingReplacement(const std::filesystem::path& target);
+    ~PendingReplacement();
+    PendingReplacement(const PendingReplacement&) = delete;
+    PendingReplacement& operator=(const PendingReplacement&) = delete;
+
+    // Why the target is refused (replaceProblem's words) or no temporary could be made;
+    // empty when the temporary is there.
+    const std::string& problem() const { return problem_; }
+    const std::filesystem::path& temporary() const { return temporary_; }
+    bool commit();
+    void discard();
+
+private:
+    std::filesystem::path requested_;
+    std::filesystem::path resolved_;
+    std::filesystem::path temporary_;
+    std::string problem_;
+};
+
 // Contents are written in blocks of this size.
 constexpr size_t kReplaceBlockBytes = size_t{1} << 16;
 

@@ -22,5 +22,13 @@ uint64_t processId();
 // Why `requested` cannot be replaced, or nullptr; `resolved` names the file behind its links.
 const char* targetProblem(const std::filesystem::path& requested, std::filesystem::path& resolved);
 bool folderWritable(const std::filesystem::path& folder);
+// Makes the empty temporary for the file `requested` names after its checks; false with the
+// reason in `problem` when refused or none can be made.
+bool makeTemporaryFor(const std::filesystem::path& requested, std::filesystem::path& resolved,
+                      std::filesystem::path& temporary, const char*& problem);
+// Gives the written temporary the place of `requested`, which must still resolve to `resolved`
+// and pass its checks; the temporary is left for the caller to remove when false.
+bool commitTemporary(const std::filesystem::path& temporary, const std::filesystem::path& requested,
+                     const std::filesystem::path& resolved);
 
 }  // namespace selvane::file_replace_parts

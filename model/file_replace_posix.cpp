@@ -81,6 +81,32 @@ Target examine(const fs::path& requested) {
     return t;
 }
 
+// Owner first: changing it may clear set-id bits the mode then restores. Only root may give
+// a file away, so a failure there is not a reason to stop.
+bool carryOwnerAndMode(int fd, const struct stat& old) {
+    if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0) (void)!::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    return ::fchmod(fd, old.st_mode & 07777) == 0;
+}
+
+// A new file beside the target under a fresh name, with the old file's owner and mode; -1
+// when none can be made.
+int openTemporary(const Target& target, fs::path& temporary) {
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        temporary = temporaryBeside(target.path, attempt);
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, target.exists ? 0600 : 0666);
+        if (fd < 0) {
+            if (errno == EEXIST) continue;
+            return -1;
+        }
+        if (!target.exists || carryOwnerAndMode(fd, target.old)) return fd;
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        return -1;
+    }
+    return -1;
+}
+
 }  // namespace
 
 namespace file_replace_parts {
@@ -95,35 +121,45 @@ const char* targetProblem(const fs::path& requested, fs::path& resolved) {
 
 bool folderWritable(const fs::path& folder) { return ::access(folder.c_str(), W_OK) == 0; }
 
+bool makeTemporaryFor(const fs::path& requested, fs::path& resolved, fs::path& temporary, const char*& problem) {
+    const Target target = examine(requested);
+    resolved = target.path;
+    problem = target.problem;
+    if (problem) return false;
+    const int fd = openTemporary(target, temporary);
+    if (fd < 0) {
+        problem = "is in a folder that cannot be written";
+        return false;
+    }
+    return ::close(fd) == 0;
+}
+
+bool commitTemporary(const fs::path& temporary, const fs::path& requested, const fs::path& resolved) {
+    const Target target = examine(requested);
+    if (target.problem || target.path != resolved) return false;
+    // Another program wrote it: its bytes go to the disk before they take the name.
+    const int fd = ::open(temporary.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat written {};
+    bool ok = ::fstat(fd, &written) == 0 && S_ISREG(written.st_mode) && written.st_nlink == 1;
+    if (ok && target.exists) ok = carryOwnerAndMode(fd, target.old);
+    ok = ok && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    return ok && ::rename(temporary.c_str(), target.path.c_str()) == 0;
+}
+
 }  // namespace file_replace_parts
 
 bool replaceFileContents(const fs::path& requested, const std::string& bytes) {
     const Target target = examine(requested);
     if (target.problem) return false;
-    const fs::path& path = target.path;
-    const bool exists = target.exists;
-    const struct stat& old = target.old;
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const fs::path temporary = temporaryBeside(path, attempt);
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exists ? 0600 : 0666);
-        if (fd < 0) {
-            if (errno == EEXIST) continue;
-            return false;
-        }
-        bool ok = true;
-        if (exists) {
-            // Owner first: changing it may clear set-id bits the mode then restores. Only
-            // root may give a file away, so a failure there is not a reason to stop.
-            if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
-                if (::fchown(fd, old.st_uid, old.st_gid) != 0) (void)!::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
-            ok = ::fchmod(fd, old.st_mode & 07777) == 0;
-        }
-        ok = ok && writeAll(fd, bytes);
-        ok = (::close(fd) == 0) && ok;
-        if (ok && ::rename(temporary.c_str(), path.c_str()) == 0) return true;
-        ::unlink(temporary.c_str());
-        return false;
-    }
+    fs::path temporary;
+    const int fd = openTemporary(target, temporary);
+    if (fd < 0) return false;
+    bool ok = writeAll(fd, bytes);
+    ok = (::close(fd) == 0) && ok;
+    if (ok && ::rename(temporary.c_str(), target.path.c_str()) == 0) return true;
+    ::unlink(temporary.c_str());
     return false;
 }
 

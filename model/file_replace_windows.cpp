@@ -98,6 +98,24 @@ bool takePlace(const fs::path& temporary, const fs::path& path, bool replacing) 
     return MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+// A new file beside the target under a fresh name, with the old file's attributes that carry
+// over; INVALID_HANDLE_VALUE when none can be made.
+HANDLE openTemporary(const Target& target, fs::path& temporary) {
+    DWORD kept = FILE_ATTRIBUTE_NORMAL;
+    if (target.exists) {
+        const DWORD carried = target.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+        if (carried) kept = carried;
+    }
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        temporary = temporaryBeside(target.path, attempt);
+        HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, kept, nullptr);
+        if (file != INVALID_HANDLE_VALUE) return file;
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
 }  // namespace
 
 namespace file_replace_parts {
@@ -113,31 +131,42 @@ const char* targetProblem(const fs::path& requested, fs::path& resolved) {
 // Windows tells whether a folder can be written only by trying, which the save does.
 bool folderWritable(const fs::path&) { return true; }
 
+bool makeTemporaryFor(const fs::path& requested, fs::path& resolved, fs::path& temporary, const char*& problem) {
+    const Target target = examine(requested);
+    resolved = target.path;
+    problem = target.problem;
+    if (problem) return false;
+    HANDLE file = openTemporary(target, temporary);
+    if (file == INVALID_HANDLE_VALUE) {
+        problem = "is in a folder that cannot be written";
+        return false;
+    }
+    return CloseHandle(file) != 0;
+}
+
+bool commitTemporary(const fs::path& temporary, const fs::path& requested, const fs::path& resolved) {
+    const Target target = examine(requested);
+    if (target.problem || target.path != resolved) return false;
+    // Another program wrote it: its bytes go to the disk before they take the name.
+    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool flushed = FlushFileBuffers(file) != 0;
+    const bool closed = CloseHandle(file) != 0;
+    return flushed && closed && takePlace(temporary, target.path, target.exists);
+}
+
 }  // namespace file_replace_parts
 
 bool replaceFileContents(const fs::path& requested, const std::string& bytes) {
     const Target target = examine(requested);
     if (target.problem) return false;
-    const fs::path& path = target.path;
-    DWORD kept = FILE_ATTRIBUTE_NORMAL;
-    if (target.exists) {
-        const DWORD carried = target.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
-        if (carried) kept = carried;
-    }
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const fs::path temporary = temporaryBeside(path, attempt);
-        HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, kept, nullptr);
-        if (file == INVALID_HANDLE_VALUE) {
-            if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS) continue;
-            return false;
-        }
-        const bool written = writeAll(file, bytes);
-        const bool closed = CloseHandle(file) != 0;
-        if (written && closed && takePlace(temporary, path, target.exists)) return true;
-        DeleteFileW(temporary.c_str());
-        return false;
-    }
+    fs::path temporary;
+    HANDLE file = openTemporary(target, temporary);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool written = writeAll(file, bytes);
+    const bool closed = CloseHandle(file) != 0;
+    if (written && closed && takePlace(temporary, target.path, target.exists)) return true;
+    DeleteFileW(temporary.c_str());
     return false;
 }
 
