@@ -17,6 +17,7 @@
 #include "batch/diagnostics_report.h"
 #include "batch/frames_report.h"
 #include "batch/render.h"
+#include "batch/same_file.h"
 #include "engine/energy.h"
 #include "engine/frame_file.h"
 #include "engine/fast_gravity_step.h"
@@ -44,15 +45,6 @@ int fail(const std::string& message) {
 uint32_t clockMilliseconds() {
     using namespace std::chrono;
     return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
-// Also for a file not made yet, spelled two ways ("r.wrk", "./r.wrk").
-bool sameFile(const std::string& a, const std::string& b) {
-    std::error_code error, errorA, errorB;
-    if (a == b || fs::equivalent(a, b, error)) return true;
-    const fs::path fullA = fs::weakly_canonical(fs::absolute(a, errorA), errorA);
-    const fs::path fullB = fs::weakly_canonical(fs::absolute(b, errorB), errorB);
-    return !errorA && !errorB && fullA == fullB;
 }
 
 // A recording is written in place rather than replaced: an existing file keeps every name it

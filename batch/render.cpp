@@ -3,6 +3,7 @@
 #include <chrono>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -10,11 +11,14 @@
 #include <vector>
 
 #include "batch/png_file.h"
+#include "batch/same_file.h"
+#include "batch/stop_request.h"
 #include "batch/video_pipe.h"
 #include "engine/dot_raster.h"
 #include "engine/frame_file.h"
 #include "engine/recording_summary.h"
 #include "engine/view_camera.h"
+#include "model/file_replace.h"
 
 namespace selvane::batch {
 
@@ -85,53 +89,104 @@ void paintFrame(ViewCamera& camera, const StarTable& table, std::vector<uint32_t
     }
 }
 
-// Where the pictures go: a folder of PNG files, or a video. Whatever a failed render wrote
-// is taken away again.
+// How long ffmpeg may take no picture, or take to end the video, before render gives up on
+// it: a minute, or SELVANE_FFMPEG_TIMEOUT seconds.
+std::chrono::seconds ffmpegPatience() {
+    long long seconds = 60;
+    const char* text = std::getenv("SELVANE_FFMPEG_TIMEOUT");
+    if (text && !parseWholeNumber(text, 1, 86400, seconds)) seconds = 60;
+    return std::chrono::seconds(seconds);
+}
+
+// Why a picture or the video may not go to `target`: the save's own checks, and never over
+// the recording being drawn.
+std::string targetProblem(const std::string& target, const std::string& recording) {
+    if (sameFile(target, recording)) return "cannot write " + target + ": it is the recording being drawn";
+    const std::string problem = replaceProblem(target);
+    return problem.empty() ? "" : "cannot write " + target + ": it " + problem;
+}
+
+// Where the pictures go: a folder of PNG files, each written as a save is, or a video made
+// under a temporary name. A failed render takes away only what this run made where nothing
+// stood: its new pictures and folders, or the video's temporary.
 class PictureSink {
 public:
+    explicit PictureSink(const std::string& recording) : recording_(recording) {}
+
     ~PictureSink() {
-        if (finished_) return;
+        if (kept_) return;
         std::error_code error;
-        for (const auto& path : written_) fs::remove(path, error);
-        if (madeFolder_) fs::remove(folder_, error);
+        for (auto made = made_.rbegin(); made != made_.rend(); ++made) fs::remove(*made, error);  // folders only when empty
     }
 
     std::string openFolder(const std::string& folder) {
-        std::error_code error;
         folder_ = folder;
-        madeFolder_ = fs::create_directories(folder, error);
+        std::error_code error;
+        std::vector<fs::path> missing;  // outermost first
+        for (fs::path p = folder; !p.empty() && !fs::exists(fs::symlink_status(p, error)); p = p.parent_path()) {
+            missing.insert(missing.begin(), p);
+            if (p == p.parent_path()) break;
+        }
+        fs::create_directories(folder, error);
         if (error || !fs::is_directory(folder, error)) return "cannot make the folder " + folder;
+        made_ = missing;
         return "";
     }
 
     std::string openVideo(const std::string& target, int32_t width, int32_t height, int fps) {
         const std::string ffmpeg = findFfmpeg();
         if (ffmpeg.empty()) return "a video needs the ffmpeg program on the PATH, and there is none";
+        pending_ = std::make_unique<PendingReplacement>(target);
+        if (!pending_->problem().empty()) return "cannot write " + target + ": it " + pending_->problem();
         video_ = std::make_unique<VideoPipe>();
-        if (!video_->open(ffmpeg, target, width, height, fps)) return "cannot start " + ffmpeg;
+        if (!video_->open(ffmpeg, pending_->temporary(), width, height, fps, ffmpegPatience()))
+            return "cannot start " + ffmpeg;
         return "";
     }
 
     std::string add(int32_t k, const std::vector<uint8_t>& rgb, int32_t width, int32_t height) {
-        if (video_) return video_->addPicture(rgb) ? "" : "ffmpeg stopped taking pictures";
+        if (video_) return video_->addPicture(rgb) ? "" : ffmpegProblem("ffmpeg stopped taking pictures");
         const std::string path = (fs::path(folder_) / frameName(k)).string();
-        if (!writePng(path, rgb, width, height)) return "cannot write " + path;
-        written_.push_back(path);
+        std::string problem = targetProblem(path, recording_);
+        if (!problem.empty()) return problem;
+        if (!encodePng(rgb, width, height, png_)) return "cannot make the picture of frame " + std::to_string(k);
+        const fs::path lives = resolvedTarget(path);
+        std::error_code error;
+        const bool isNew = !fs::exists(fs::symlink_status(lives, error));
+        if (!replaceFileContents(path, png_)) {
+            problem = targetProblem(path, recording_);
+            return problem.empty() ? "cannot write " + path : problem;
+        }
+        if (isNew) made_.push_back(lives);
         return "";
     }
 
     std::string finish(const std::string& target) {
-        if (video_ && !video_->finish()) return "ffmpeg could not make the video " + target;
-        finished_ = true;
+        if (video_) {
+            if (!video_->finish()) return ffmpegProblem("ffmpeg could not make the video " + target);
+            if (!pending_->commit()) return "cannot put the video in place as " + target;
+        }
+        kept_ = true;
         return "";
     }
 
+    // After a stop: the pictures written are whole and stay; a video is never whole before
+    // its end, so it goes.
+    void keepPictures() { kept_ = !video_; }
+
 private:
+    std::string ffmpegProblem(const std::string& problem) const {
+        if (!video_->gaveUp()) return problem;
+        return "ffmpeg took nothing for " + std::to_string(ffmpegPatience().count()) + " s; render gave up on it";
+    }
+
+    std::string recording_;
     std::string folder_;
-    bool madeFolder_ = false;
-    std::vector<std::string> written_;
+    std::vector<fs::path> made_;
+    std::string png_;
+    std::unique_ptr<PendingReplacement> pending_;  // outlives the video, whose ffmpeg must end first
     std::unique_ptr<VideoPipe> video_;
-    bool finished_ = false;
+    bool kept_ = false;
 };
 
 bool readNumber(const CommandLine& line, const char* option, long long low, long long high, long long& value) {
@@ -142,6 +197,7 @@ bool readNumber(const CommandLine& line, const char* option, long long low, long
 }  // namespace
 
 int renderCommand(const CommandLine& line) {
+    watchStopRequests();  // before anything is written
     const std::string& path = line.words[0];
     const std::string& out = line.options.at("--out");
     const bool video = endsWith(out, ".mp4");
@@ -160,6 +216,8 @@ int renderCommand(const CommandLine& line) {
 
     const RecordingSummary summary = inspectRecording(path);
     if (!summary.readable) return fail("cannot read recording " + path);
+    // Frames of no stars take no bytes, so a header may claim any number of them.
+    if (summary.starCount == 0) return fail("recording " + path + " holds no stars: it has nothing to show");
     if (!summary.consistent)
         return fail("recording " + path + " is cut: its header counts " + std::to_string(summary.headerFrames) +
                     " frames and it holds " + std::to_string(summary.framesInFile));
@@ -168,6 +226,18 @@ int renderCommand(const CommandLine& line) {
     if (!line.options.count("--to")) to = frames - 1;
     if (to >= frames) return fail("--to " + std::to_string(to) + " is past the last frame, " + std::to_string(frames - 1));
     if (from > to) return fail("--from " + std::to_string(from) + " is past --to " + std::to_string(to));
+
+    // Every target that is there already gets the save's checks before any picture is made.
+    std::error_code error;
+    if (video) {
+        problem = targetProblem(out, path);
+        if (!problem.empty()) return fail(problem);
+    } else if (fs::is_directory(out, error)) {
+        for (long long k = from; k <= to; ++k) {
+            problem = targetProblem((fs::path(out) / frameName(static_cast<int32_t>(k))).string(), path);
+            if (!problem.empty()) return fail(problem);
+        }
+    }
 
     StarTable table;
     FrameFile recording(path);
@@ -180,19 +250,21 @@ int renderCommand(const CommandLine& line) {
     press(view, camera);
     const int32_t width = view.viewRect.right - view.viewRect.left;
     const int32_t height = view.viewRect.bottom - view.viewRect.top;
-    PictureSink sink;
+    PictureSink sink(path);
     problem = video ? sink.openVideo(out, width, height, static_cast<int>(fps)) : sink.openFolder(out);
     if (!problem.empty()) return fail(problem);
 
     std::vector<uint32_t> pixels;
     std::vector<uint8_t> rgb;
     auto lastReport = std::chrono::steady_clock::now();
-    for (long long k = from; k <= to; ++k) {
+    long long made = 0;
+    for (long long k = from; k <= to && !stopRequest(); ++k) {
         const int32_t frame = static_cast<int32_t>(k);
         if (!recording.loadFrame(table, frame)) return fail("cannot read frame " + std::to_string(k) + " of " + path);
         paintFrame(view, table, pixels, rgb);
         problem = sink.add(frame, rgb, width, height);
-        if (!problem.empty()) return fail(problem);
+        if (!problem.empty() && !stopRequest()) return fail(problem);
+        if (problem.empty()) ++made;
         press(view, turn);
         const auto now = std::chrono::steady_clock::now();
         if (now - lastReport >= std::chrono::seconds(1)) {
@@ -200,8 +272,19 @@ int renderCommand(const CommandLine& line) {
             lastReport = now;
         }
     }
-    problem = sink.finish(out);
-    return problem.empty() ? 0 : fail(problem);
+    const long long asked = to - from + 1;
+    if (!stopRequest()) {
+        problem = sink.finish(out);
+        // A stop asked for while ffmpeg ended found the video whole: it stays, as run's save does.
+        if (problem.empty()) return stopRequest() ? 128 + stopRequest() : 0;
+    }
+    if (const int stop = stopRequest()) {
+        sink.keepPictures();
+        std::fprintf(stderr, "selvane-batch: stopped after %lld of %lld frames; %s\n", made, asked,
+                     video ? "no video made" : (out + " keeps their pictures").c_str());
+        return 128 + stop;
+    }
+    return fail(problem);
 }
 
 }  // namespace selvane::batch
