@@ -115,8 +115,9 @@ public:
 
     ~PictureSink() {
         if (kept_) return;
+        // Newest first, so each folder is empty when its turn comes; one that is not stays.
         std::error_code error;
-        for (auto made = made_.rbegin(); made != made_.rend(); ++made) fs::remove(*made, error);  // folders only when empty
+        for (auto made = made_.rbegin(); made != made_.rend(); ++made) fs::remove(*made, error);
     }
 
     std::string openFolder(const std::string& folder) {
@@ -130,6 +131,7 @@ public:
         fs::create_directories(folder, error);
         if (error || !fs::is_directory(folder, error)) return "cannot make the folder " + folder;
         made_ = missing;
+        foldersMade_ = made_.size();
         return "";
     }
 
@@ -170,19 +172,21 @@ public:
         return "";
     }
 
-    // After a stop: the pictures written are whole and stay; a video is never whole before
-    // its end, so it goes.
-    void keepPictures() { kept_ = !video_; }
+    // After a stop: the pictures written are whole and stay, and so does a folder made for
+    // them; a video is never whole before its end, so it goes.
+    void keepPictures() { made_.resize(foldersMade_); }
 
 private:
     std::string ffmpegProblem(const std::string& problem) const {
         if (!video_->gaveUp()) return problem;
-        return "ffmpeg took nothing for " + std::to_string(ffmpegPatience().count()) + " s; render gave up on it";
+        return "ffmpeg went " + std::to_string(ffmpegPatience().count()) +
+               " s without taking a picture or ending; render gave up on it";
     }
 
     std::string recording_;
     std::string folder_;
-    std::vector<fs::path> made_;
+    std::vector<fs::path> made_;  // the folders made, then the pictures made where nothing stood
+    size_t foldersMade_ = 0;
     std::string png_;
     std::unique_ptr<PendingReplacement> pending_;  // outlives the video, whose ffmpeg must end first
     std::unique_ptr<VideoPipe> video_;

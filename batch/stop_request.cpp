@@ -1,12 +1,15 @@
 #include "batch/stop_request.h"
 
+#include <atomic>
 #include <csignal>
 
 namespace selvane::batch {
 
 namespace {
 
-volatile std::sig_atomic_t requested = 0;
+// Read by the thread that watches ffmpeg too; a lock-free atomic may be set in a handler.
+std::atomic<int> requested{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 extern "C" void rememberStopRequest(int signal) { requested = signal; }
 
@@ -17,6 +20,6 @@ void watchStopRequests() {
     std::signal(SIGTERM, rememberStopRequest);
 }
 
-int stopRequest() { return requested; }
+int stopRequest() { return requested.load(); }
 
 }  // namespace selvane::batch
