@@ -15,7 +15,9 @@
 
 #include "batch/arguments.h"
 #include "batch/diagnostics_report.h"
+#include "batch/export_command.h"
 #include "batch/frames_report.h"
+#include "batch/galaxy_commands.h"
 #include "batch/render.h"
 #include "batch/run_checks.h"
 #include "engine/energy.h"
@@ -242,6 +244,9 @@ int runCommandLine(const std::vector<std::string>& args) {
         case Command::Run: return runCommand(line);
         case Command::Info: return infoCommand(line);
         case Command::Render: return renderCommand(line);
+        case Command::Export: return exportCommand(line);
+        case Command::Import: return importCommand(line);
+        case Command::Combine: return combineCommand(line);
     }
     return 2;
 }
