@@ -24,7 +24,7 @@ fuzz: deps
 	cmake -S . -B build/fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DSELVANE_FUZZ=ON \
 	  -DSELVANE_SANITIZE=ON
 	cmake --build build/fuzz -j $(JOBS) --target star_data_fuzz frame_file_fuzz \
-	  compose_fields_fuzz batch_arguments_fuzz
+	  compose_fields_fuzz batch_arguments_fuzz star_import_fuzz
 
 test-fuzz: fuzz
 	cd build/fuzz && ctest --output-on-failure -L fuzz

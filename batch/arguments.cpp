@@ -19,6 +19,9 @@ const char* commandName(Command command) {
         case Command::Run: return "run";
         case Command::Info: return "info";
         case Command::Render: return "render";
+        case Command::Export: return "export";
+        case Command::Import: return "import";
+        case Command::Combine: return "combine";
         case Command::Help: break;
     }
     return "help";
@@ -59,7 +62,7 @@ bool splitOptions(const std::vector<std::string>& args, Command command, Command
 
 }  // namespace
 
-bool isFlag(const std::string& option) { return option == "--frames"; }
+bool isFlag(const std::string& option) { return option == "--frames" || option == "--double"; }
 
 const std::vector<std::string>& knownOptions(Command command) {
     static const std::vector<std::string> compose = {"--out",         "--seed",      "--scale",
@@ -68,11 +71,17 @@ const std::vector<std::string>& knownOptions(Command command) {
     static const std::vector<std::string> run = {"--steps", "--record", "--save", "--diagnostics"};
     static const std::vector<std::string> render = {"--out", "--from", "--to", "--camera", "--turn", "--fps"};
     static const std::vector<std::string> info = {"--frames"};
+    static const std::vector<std::string> exporting = {"--out", "--format", "--galaxy", "--from", "--to", "--double"};
+    static const std::vector<std::string> importing = {"--out", "--size-of-star", "--recording-speed", "--light-speed"};
+    static const std::vector<std::string> combine = {"--out", "--offset", "--velocity", "--tilt", "--spin"};
     static const std::vector<std::string> none;
     if (command == Command::Compose) return compose;
     if (command == Command::Run) return run;
     if (command == Command::Render) return render;
     if (command == Command::Info) return info;
+    if (command == Command::Export) return exporting;
+    if (command == Command::Import) return importing;
+    if (command == Command::Combine) return combine;
     return none;
 }
 
@@ -101,6 +110,9 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
     else if (name == "run") line.command = Command::Run;
     else if (name == "info") line.command = Command::Info;
     else if (name == "render") line.command = Command::Render;
+    else if (name == "export") line.command = Command::Export;
+    else if (name == "import") line.command = Command::Import;
+    else if (name == "combine") line.command = Command::Combine;
     else {
         problem = "unknown command '" + name + "'";
         return false;
@@ -147,6 +159,24 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
                 return false;
             }
             return true;
+        case Command::Export:
+            if (line.words.size() != 1 || !line.options.count("--out") || !line.options.count("--format")) {
+                problem = "export needs exactly one RECORDING or GALAXY file, --out DIR|FILE and --format gadget|vtk";
+                return false;
+            }
+            return true;
+        case Command::Import:
+            if (line.words.size() != 1 || !line.options.count("--out")) {
+                problem = "import needs exactly one SNAPSHOT or TABLE file and --out GALAXY";
+                return false;
+            }
+            return true;
+        case Command::Combine:
+            if (line.words.size() != 2 || !line.options.count("--out")) {
+                problem = "combine needs two GALAXY files and --out GALAXY";
+                return false;
+            }
+            return true;
         case Command::Help: break;
     }
     return true;
@@ -160,6 +190,12 @@ std::string usageText() {
            "       selvane-batch render RECORDING --out DIR|FILE.mp4 [--from K] [--to K] [--camera OPS] "
            "[--turn OPS] [--fps N]\n"
            "         (OPS: the viewing buttons < > ^ v x + -, each one press)\n"
+           "       selvane-batch export RECORDING|GALAXY --out DIR|FILE --format gadget|vtk [--galaxy GALAXY] "
+           "[--from K] [--to K] [--double]\n"
+           "       selvane-batch import SNAPSHOT|TABLE --out GALAXY [--size-of-star T] [--recording-speed N] "
+           "[--light-speed T]\n"
+           "       selvane-batch combine A B --out C [--offset X,Y,Z] [--velocity VX,VY,VZ] [--tilt DEGREES] "
+           "[--spin DEGREES]\n"
            "       selvane-batch --help\n";
 }
 

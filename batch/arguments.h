@@ -5,7 +5,7 @@
 
 namespace selvane::batch {
 
-enum class Command { Help, Compose, Run, Info, Render };
+enum class Command { Help, Compose, Run, Info, Render, Export, Import, Combine };
 
 // A command line that has passed every check that needs no file.
 struct CommandLine {

@@ -9,6 +9,8 @@ namespace selvane::batch {
 DiagnosticsReport::DiagnosticsReport() : text_("step,kinetic,potential,total,drift,px,py,pz,lx,ly,lz\n") {}
 
 std::string shortestReal(double value) {
+    // The sign of a NaN means nothing and differs between the ways one is made.
+    if (std::isnan(value)) return "nan";
     char digits[32];
     const auto result = std::to_chars(digits, digits + sizeof digits, value);
     return std::string(digits, result.ptr);

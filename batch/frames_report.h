@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdio>
 #include <string>
 
 #include "model/star_table.h"
@@ -15,7 +16,8 @@ struct FrameShape {
 FrameShape measureFrame(const StarTable& table);
 
 // `info RECORDING --frames`: "frame,cx,cy,cz,spread" and a row for every whole frame of the
-// recording; false with `problem` set when its frames cannot be read.
-bool framesReport(const std::string& path, std::string& report, std::string& problem);
+// recording, written to `out` as each frame is read; false with `problem` set when its frames
+// cannot be read or the report cannot be written.
+bool writeFramesReport(const std::string& path, std::FILE* out, std::string& problem);
 
 }  // namespace selvane::batch

@@ -15,9 +15,14 @@
 
 #include "batch/arguments.h"
 #include "batch/diagnostics_report.h"
+#include "batch/export_command.h"
 #include "batch/frames_report.h"
+#include "batch/galaxy_commands.h"
+#include "batch/refusal.h"
 #include "batch/render.h"
+#include "batch/run_checks.h"
 #include "batch/same_file.h"
+#include "batch/stop_request.h"
 #include "engine/energy.h"
 #include "engine/frame_file.h"
 #include "engine/fast_gravity_step.h"
@@ -33,14 +38,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Set by Ctrl+C or a termination request: the run ends after the step in flight.
-volatile std::sig_atomic_t stopSignal = 0;
-extern "C" void rememberStopSignal(int signal) { stopSignal = signal; }
 
-int fail(const std::string& message) {
-    std::fprintf(stderr, "selvane-batch: %s\n", message.c_str());
-    return 2;
-}
 
 uint32_t clockMilliseconds() {
     using namespace std::chrono;
@@ -118,19 +116,24 @@ int runCommand(CommandLine& line) {
 
     StarTable table;
     SimulationParameters params;
-    if (!loadStarData(galaxy, table, params)) return fail("cannot read galaxy file " + galaxy);
+    if (!loadStarData(galaxy, table, params)) return fail(galaxyReadProblem(galaxy));
     // As the Symulator refuses them: no softening scale or no frame cadence runs nothing.
     if (!(params.starSize > 0))
         return fail(galaxy + " cannot run: its Size of Star " + formatReal(params.starSize) + " is not above 0");
     if (params.recordingSpeed < 1)
         return fail(galaxy + " cannot run: its Recording Speed " + std::to_string(params.recordingSpeed) +
                     " is not 1 or more");
+    std::string problem = nonFiniteStar(table);
+    if (!problem.empty()) return fail(galaxy + " cannot run: " + problem);
+    // Said before the run, which may take hours; the recording still keeps every frame that fits.
+    const std::string sizeWarning = recordingSizeWarning(table.starCount, line.steps, params.recordingSpeed);
+    if (!sizeWarning.empty()) std::fprintf(stderr, "selvane-batch: %s\n", sizeWarning.c_str());
 
     // Every target is checked before the recording is created, which truncates it.
     if (sameFile(recordPath, galaxy)) return fail("the recording " + recordPath + " would replace the galaxy file");
     if (saving && sameFile(recordPath, savePath))
         return fail("--record and --save name the same file " + recordPath);
-    std::string problem = recordProblem(recordPath);
+    problem = recordProblem(recordPath);
     if (!problem.empty()) return fail("cannot record into " + recordPath + ": it " + problem);
     if (saving) {
         problem = replaceProblem(savePath);
@@ -146,23 +149,27 @@ int runCommand(CommandLine& line) {
         if (!problem.empty()) return fail("cannot write " + diagnosticsPath + ": it " + problem);
     }
 
+    // A stop asked for before the recording starts leaves the old one as it was.
+    DiagnosticsReport diagnostics;
+    if (measuring) diagnostics.addRow(0, measureGalaxy(table, params));  // long for a large galaxy
+    if (stopRequest()) {
+        fail("stopped before the run; " + recordPath + " is as it was");
+        return 128 + stopRequest();
+    }
+
     FrameFile recording(recordPath);
     if (!recording.createRecording(table))
         return fail("cannot create recording " + recordPath + " (or another program records into it)");
 
     StepCounter counter;
-    DiagnosticsReport diagnostics;
-    if (measuring) diagnostics.addRow(0, measureGalaxy(table, params));
     const StepHooks hooks{nullptr, [&] {
                               recording.recordFrame(table);
                               if (measuring) diagnostics.addRow(counter.steps, measureGalaxy(table, params));
                           }};
     const auto start = std::chrono::steady_clock::now();
     auto lastReport = start;
-    std::signal(SIGINT, rememberStopSignal);
-    std::signal(SIGTERM, rememberStopSignal);
     long long stepsDone = 0;
-    for (long long s = 0; s < line.steps && !stopSignal; ++s, ++stepsDone) {
+    for (long long s = 0; s < line.steps && !stopRequest(); ++s, ++stepsDone) {
         fastGravityStep(table, params, counter, hooks);
         const auto now = std::chrono::steady_clock::now();
         if (now - lastReport >= std::chrono::seconds(1)) {
@@ -173,11 +180,14 @@ int runCommand(CommandLine& line) {
     const int32_t stars = recording.recordingStarCount();
     const int32_t offered = recording.recordedFrames();
     recording.closeRecording();
-    // Every frame is whole on disk already; an interrupted run saves no end state.
-    if (stopSignal) {
+    // Every frame is whole on disk already, and the diagnostics keep the rows of those frames;
+    // an interrupted run saves no end state.
+    if (stopRequest()) {
+        if (measuring && !replaceFileContents(diagnosticsPath, diagnostics.text()))
+            fail("cannot write " + diagnosticsPath);
         std::fprintf(stderr, "selvane-batch: stopped after %lld of %lld steps; %s keeps %d frames\n", stepsDone,
                      line.steps, recordPath.c_str(), inspectRecording(recordPath).headerFrames);
-        return 128 + stopSignal;
+        return 128 + stopRequest();
     }
 
     int status = 0;
@@ -192,7 +202,7 @@ int runCommand(CommandLine& line) {
         status = fail("recording " + recordPath + " was cut short: it keeps " + std::to_string(kept) + " of " +
                       std::to_string(offered) + " frames");
     }
-    return stopSignal ? 128 + stopSignal : status;  // a stop asked for during the save, which is whole
+    return status;
 }
 
 int infoCommand(const CommandLine& line) {
@@ -202,26 +212,44 @@ int infoCommand(const CommandLine& line) {
     std::printf("stars: %d\nframes in header: %d\nframes in file: %lld\nconsistent: %s\n", summary.starCount,
                 summary.headerFrames, static_cast<long long>(summary.framesInFile),
                 summary.consistent ? "yes" : "no");
+    if (summary.starCount > kMaxStars) return fail(describeDamage(path, summary));
     if (!line.options.count("--frames")) return 0;
-    std::string report, problem;
-    if (!framesReport(path, report, problem)) return fail(problem);
-    std::fputs(report.c_str(), stdout);
+    std::string problem;
+    if (!writeFramesReport(path, stdout, problem)) return fail(problem);
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    CommandLine line;
-    std::string problem;
-    if (!parseCommandLine(args, line, problem)) return fail(problem + " (selvane-batch --help shows the usage)");
+int dispatch(CommandLine& line) {
     switch (line.command) {
         case Command::Help: std::fputs(usageText().c_str(), stdout); return 0;
         case Command::Compose: return composeCommand(line);
         case Command::Run: return runCommand(line);
         case Command::Info: return infoCommand(line);
         case Command::Render: return renderCommand(line);
+        case Command::Export: return exportCommand(line);
+        case Command::Import: return importCommand(line);
+        case Command::Combine: return combineCommand(line);
     }
     return 2;
+}
+
+int runCommandLine(const std::vector<std::string>& args) {
+    CommandLine line;
+    std::string problem;
+    if (!parseCommandLine(args, line, problem)) return fail(problem + " (selvane-batch --help shows the usage)");
+    // Every command that writes files ends where they are whole: a stop asked for meanwhile is
+    // obeyed at its next step or frame, or once it has written, with the status a stop gives.
+    if (line.command != Command::Help && line.command != Command::Info) watchStopRequests();
+    const int status = dispatch(line);
+    return status == 0 && stopRequest() ? 128 + stopRequest() : status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int status = runCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    // A report cut short by a full disk or a closed pipe is a failure, not a success.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return status != 0 ? status : fail("cannot write to standard output");
+    return status;
 }

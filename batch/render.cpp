@@ -10,8 +10,10 @@
 #include <system_error>
 #include <vector>
 
+#include "batch/frame_range.h"
+#include "batch/output_files.h"
 #include "batch/png_file.h"
-#include "batch/same_file.h"
+#include "batch/refusal.h"
 #include "batch/stop_request.h"
 #include "batch/video_pipe.h"
 #include "engine/dot_raster.h"
@@ -28,10 +30,6 @@ namespace {
 
 using CameraOperation = void (ViewCamera::*)();
 
-int fail(const std::string& message) {
-    std::fprintf(stderr, "selvane-batch: %s\n", message.c_str());
-    return 2;
-}
 
 // The captions of the viewing buttons, each the camera's move for one press.
 bool parseCameraOperations(const std::string& text, std::vector<CameraOperation>& operations, std::string& problem) {
@@ -98,41 +96,16 @@ std::chrono::seconds ffmpegPatience() {
     return std::chrono::seconds(seconds);
 }
 
-// Why a picture or the video may not go to `target`: the save's own checks, and never over
-// the recording being drawn.
-std::string targetProblem(const std::string& target, const std::string& recording) {
-    if (sameFile(target, recording)) return "cannot write " + target + ": it is the recording being drawn";
-    const std::string problem = replaceProblem(target);
-    return problem.empty() ? "" : "cannot write " + target + ": it " + problem;
-}
-
 // Where the pictures go: a folder of PNG files, each written as a save is, or a video made
 // under a temporary name. A failed render takes away only what this run made where nothing
 // stood: its new pictures and folders, or the video's temporary.
 class PictureSink {
 public:
-    explicit PictureSink(const std::string& recording) : recording_(recording) {}
-
-    ~PictureSink() {
-        if (kept_) return;
-        // Newest first, so each folder is empty when its turn comes; one that is not stays.
-        std::error_code error;
-        for (auto made = made_.rbegin(); made != made_.rend(); ++made) fs::remove(*made, error);
-    }
+    explicit PictureSink(const std::string& recording) : files_(recording) {}
 
     std::string openFolder(const std::string& folder) {
         folder_ = folder;
-        std::error_code error;
-        std::vector<fs::path> missing;  // outermost first
-        for (fs::path p = folder; !p.empty() && !fs::exists(fs::symlink_status(p, error)); p = p.parent_path()) {
-            missing.insert(missing.begin(), p);
-            if (p == p.parent_path()) break;
-        }
-        fs::create_directories(folder, error);
-        if (error || !fs::is_directory(folder, error)) return "cannot make the folder " + folder;
-        made_ = missing;
-        foldersMade_ = made_.size();
-        return "";
+        return files_.openFolder(folder);
     }
 
     std::string openVideo(const std::string& target, int32_t width, int32_t height, int fps) {
@@ -146,21 +119,12 @@ public:
         return "";
     }
 
+    std::string check(const std::string& target) const { return files_.check(target); }
+
     std::string add(int32_t k, const std::vector<uint8_t>& rgb, int32_t width, int32_t height) {
         if (video_) return video_->addPicture(rgb) ? "" : ffmpegProblem("ffmpeg stopped taking pictures");
-        const std::string path = (fs::path(folder_) / frameName(k)).string();
-        std::string problem = targetProblem(path, recording_);
-        if (!problem.empty()) return problem;
         if (!encodePng(rgb, width, height, png_)) return "cannot make the picture of frame " + std::to_string(k);
-        const fs::path lives = resolvedTarget(path);
-        std::error_code error;
-        const bool isNew = !fs::exists(fs::symlink_status(lives, error));
-        if (!replaceFileContents(path, png_)) {
-            problem = targetProblem(path, recording_);
-            return problem.empty() ? "cannot write " + path : problem;
-        }
-        if (isNew) made_.push_back(lives);
-        return "";
+        return files_.write((fs::path(folder_) / frameName(k)).string(), png_);
     }
 
     std::string finish(const std::string& target) {
@@ -168,13 +132,13 @@ public:
             if (!video_->finish()) return ffmpegProblem("ffmpeg could not make the video " + target);
             if (!pending_->commit()) return "cannot put the video in place as " + target;
         }
-        kept_ = true;
+        files_.keepAll();
         return "";
     }
 
     // After a stop: the pictures written are whole and stay, and so does a folder made for
     // them; a video is never whole before its end, so it goes.
-    void keepPictures() { made_.resize(foldersMade_); }
+    void keepPictures() { files_.keepWritten(); }
 
 private:
     std::string ffmpegProblem(const std::string& problem) const {
@@ -183,34 +147,23 @@ private:
                " s without taking a picture or ending; render gave up on it";
     }
 
-    std::string recording_;
+    OutputFiles files_;
     std::string folder_;
-    std::vector<fs::path> made_;  // the folders made, then the pictures made where nothing stood
-    size_t foldersMade_ = 0;
     std::string png_;
     std::unique_ptr<PendingReplacement> pending_;  // outlives the video, whose ffmpeg must end first
     std::unique_ptr<VideoPipe> video_;
-    bool kept_ = false;
 };
-
-bool readNumber(const CommandLine& line, const char* option, long long low, long long high, long long& value) {
-    const auto found = line.options.find(option);
-    return found == line.options.end() || parseWholeNumber(found->second, low, high, value);
-}
 
 }  // namespace
 
 int renderCommand(const CommandLine& line) {
-    watchStopRequests();  // before anything is written
     const std::string& path = line.words[0];
     const std::string& out = line.options.at("--out");
     const bool video = endsWith(out, ".mp4");
-    long long from = 0, to = -1, fps = 30;
-    if (!readNumber(line, "--from", 0, INT32_MAX, from)) return fail("--from takes a frame number of 0 or more");
-    if (!readNumber(line, "--to", 0, INT32_MAX, to)) return fail("--to takes a frame number of 0 or more");
-    if (!readNumber(line, "--fps", 1, 1000, fps)) return fail("--fps takes a whole number from 1 to 1000");
-    std::vector<CameraOperation> camera, turn;
+    long long from = 0, to = 0, fps = 30;
     std::string problem;
+    if (!readWholeOption(line, "--fps", 1, 1000, fps)) return fail("--fps takes a whole number from 1 to 1000");
+    std::vector<CameraOperation> camera, turn;
     const auto findOps = [&](const char* option) {
         const auto found = line.options.find(option);
         return found == line.options.end() ? std::string() : found->second;
@@ -219,33 +172,29 @@ int renderCommand(const CommandLine& line) {
     if (!parseCameraOperations(findOps("--turn"), turn, problem)) return fail("--turn: " + problem);
 
     const RecordingSummary summary = inspectRecording(path);
-    if (!summary.readable) return fail("cannot read recording " + path);
+    const std::string damage = describeDamage(path, summary);
+    if (!damage.empty()) return fail(damage);
     // Frames of no stars take no bytes, so a header may claim any number of them.
     if (summary.starCount == 0) return fail("recording " + path + " holds no stars: it has nothing to show");
-    if (!summary.consistent)
-        return fail("recording " + path + " is cut: its header counts " + std::to_string(summary.headerFrames) +
-                    " frames and it holds " + std::to_string(summary.framesInFile));
-    const long long frames = summary.framesInFile;
-    if (frames < 1) return fail("recording " + path + " has no frame");
-    if (!line.options.count("--to")) to = frames - 1;
-    if (to >= frames) return fail("--to " + std::to_string(to) + " is past the last frame, " + std::to_string(frames - 1));
-    if (from > to) return fail("--from " + std::to_string(from) + " is past --to " + std::to_string(to));
+    problem = chooseFrames(line, summary.framesInFile, from, to);
+    if (!problem.empty()) return fail(problem);
 
     // Every target that is there already gets the save's checks before any picture is made.
+    PictureSink sink(path);
     std::error_code error;
     if (video) {
-        problem = targetProblem(out, path);
+        problem = sink.check(out);
         if (!problem.empty()) return fail(problem);
     } else if (fs::is_directory(out, error)) {
         for (long long k = from; k <= to; ++k) {
-            problem = targetProblem((fs::path(out) / frameName(static_cast<int32_t>(k))).string(), path);
+            problem = sink.check((fs::path(out) / frameName(static_cast<int32_t>(k))).string());
             if (!problem.empty()) return fail(problem);
         }
     }
 
     StarTable table;
     FrameFile recording(path);
-    if (!recording.openRecording(table) || recording.replayFrames() != frames ||
+    if (!recording.openRecording(table) || recording.replayFrames() != summary.framesInFile ||
         table.starCount != summary.starCount)
         return fail("cannot read recording " + path);
 
@@ -254,7 +203,6 @@ int renderCommand(const CommandLine& line) {
     press(view, camera);
     const int32_t width = view.viewRect.right - view.viewRect.left;
     const int32_t height = view.viewRect.bottom - view.viewRect.top;
-    PictureSink sink(path);
     problem = video ? sink.openVideo(out, width, height, static_cast<int>(fps)) : sink.openFolder(out);
     if (!problem.empty()) return fail(problem);
 
@@ -280,7 +228,7 @@ int renderCommand(const CommandLine& line) {
     if (!stopRequest()) {
         problem = sink.finish(out);
         // A stop asked for while ffmpeg ended found the video whole: it stays, as run's save does.
-        if (problem.empty()) return stopRequest() ? 128 + stopRequest() : 0;
+        if (problem.empty()) return 0;
     }
     if (const int stop = stopRequest()) {
         sink.keepPictures();

@@ -1,5 +1,6 @@
 #include "model/star_table.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <new>
 #include <stdexcept>
@@ -22,6 +23,12 @@ bool reallocateStars(StarTable& table, int32_t count) {
     } catch (const std::length_error&) {
         return false;
     }
+}
+
+void startWhereDisplayed(StarTable& table) {
+    std::copy(table.displayX.begin(), table.displayX.end(), table.posX.begin());
+    std::copy(table.displayY.begin(), table.displayY.end(), table.posY.begin());
+    std::copy(table.displayZ.begin(), table.displayZ.end(), table.posZ.begin());
 }
 
 }  // namespace selvane

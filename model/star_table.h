@@ -38,4 +38,8 @@ constexpr int32_t kMaxStars = 200000;
 // the table is untouched and false is returned.
 bool reallocateStars(StarTable& table, int32_t count);
 
+// A galaxy read from a file starts where it is displayed: copies the displayed positions into
+// the positions the step moves, whose arrays already have the size.
+void startWhereDisplayed(StarTable& table);
+
 }  // namespace selvane

@@ -1,12 +1,7 @@
 #!/usr/bin/env bash
 # Drives selvane-batch from outside: compose, run with a recording, inspect it, bad input.
 set -u
-: "${BATCH:?path of selvane-batch}"
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-cd "$dir"
-failures=0
-check() { if ! eval "$1"; then echo "FAILED: $2"; failures=$((failures + 1)); fi; }
+. "$(dirname "$0")/batch_start.sh"
 
 "$BATCH" compose --out g1.txt --seed 1234 ; check '[ $? -eq 0 ]' "compose exits 0"
 "$BATCH" compose --out g2.txt --seed $((1234 + 65536))

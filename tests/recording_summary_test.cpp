@@ -60,5 +60,19 @@ TEST(RecordingSummary, DamagedOrMissingFiles) {
     EXPECT_EQ(s.framesInFile, 4);
 }
 
+// Each kind of damage is told in its own words, and a whole recording has none.
+TEST(RecordingSummary, DamageIsNamed) {
+    const auto damage = [](const std::string& name, const std::string& bytes) {
+        const std::string path = writeBytes(name, bytes);
+        return describeDamage(path, inspectRecording(path));
+    };
+    EXPECT_EQ(damage("whole", header(1, 1) + std::string(24, '\0')), "");
+    EXPECT_NE(damage("empty", "").find("has no header: it holds 0 of the 8 bytes"), std::string::npos);
+    EXPECT_NE(damage("over", header(200001, 0)).find("200001 stars, more than the 200000"), std::string::npos);
+    EXPECT_NE(damage("cut", header(1, 2) + std::string(30, '\0')).find("counts 2 frames and it holds 1 and part"),
+              std::string::npos);
+    EXPECT_NE(damage("negative", header(-1, 0)).find("-1 stars"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace selvane
