@@ -221,7 +221,7 @@ int infoCommand(const CommandLine& line) {
 
 int dispatch(CommandLine& line) {
     switch (line.command) {
-        case Command::Help: std::fputs(usageText().c_str(), stdout); return 0;
+        case Command::Help: std::fputs(line.helpText.c_str(), stdout); return 0;
         case Command::Compose: return composeCommand(line);
         case Command::Run: return runCommand(line);
         case Command::Info: return infoCommand(line);

@@ -15,7 +15,7 @@ using selvane::batch::CommandLine;
 namespace {
 
 std::vector<std::string> argumentsOf(const CommandLine& line) {
-    static const char* names[] = {"--help", "compose", "run", "info", "render"};
+    static const char* names[] = {"--help", "compose", "run", "info", "render", "export", "import", "combine"};
     std::vector<std::string> args = {names[static_cast<int>(line.command)]};
     for (const auto& [name, value] : line.options) {
         args.push_back(name);
@@ -44,8 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (problem.find('\n') != std::string::npos && !quotesBreak) std::abort();
         return 0;
     }
-    if (line.command == Command::Help) {
-        if (args.empty() || (args[0] != "--help" && args[0] != "-h")) std::abort();
+    if (line.command == Command::Help) {  // the usage, the version or a command's help
+        if (args.empty() || line.helpText.empty()) std::abort();
         return 0;
     }
     const auto& known = selvane::batch::knownOptions(line.command);
@@ -60,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (word.rfind("--", 0) == 0) std::abort();
     if (line.seed < 0 || line.steps < 0 || line.hasSeed != (line.options.count("--seed") > 0)) std::abort();
     if (line.command == Command::Compose && (!line.words.empty() || !line.options.count("--out"))) std::abort();
-    if (line.command != Command::Compose && line.words.size() != 1) std::abort();
+    const size_t words = line.command == Command::Compose ? 0 : line.command == Command::Combine ? 2 : 1;
+    if (line.words.size() != words) std::abort();
 
     CommandLine again;
     if (!selvane::batch::parseCommandLine(argumentsOf(line), again, problem)) std::abort();

@@ -40,6 +40,14 @@ done
 check '[ $? -eq 2 ] && [ $(wc -l < err.txt) -eq 1 ] && grep -q "no command.*--help" err.txt' "no arguments: one line"
 "$BATCH" frobnicate > /dev/null 2> err.txt
 check '[ $(wc -l < err.txt) -eq 1 ] && grep -q "frobnicate" err.txt' "unknown command: one line naming it"
+"$BATCH" compose --out=eq.txt --seed=1234 && cmp -s eq.txt g1.txt
+check '[ $? -eq 0 ]' "--name=value works as --name value"
+"$BATCH" compose --out x --sede 3 2> err.txt
+check '[ $? -eq 2 ] && [ $(wc -l < err.txt) -eq 1 ] && grep -q "did you mean --seed" err.txt' "a mistyped option is named with its likely meaning"
+"$BATCH" run --help > out.txt 2> err.txt
+check '[ $? -eq 0 ] && grep -q -- "--record FILE .*default Recorder.wrk" out.txt && [ ! -s err.txt ]' "run --help shows its options and defaults"
+"$BATCH" --version > out.txt
+check '[ $? -eq 0 ] && grep -Eq "^selvane-batch [0-9]+\.[0-9]+\.[0-9]+ \(commit [0-9a-f]+" out.txt' "--version names the version and the commit"
 "$BATCH" compose --out --seed 5 2> err.txt
 check '[ $? -eq 2 ] && [ ! -e ./--seed ] && grep -q -- "--out needs a value" err.txt' "an option is no option's value"
 
