@@ -1,4 +1,5 @@
 // Built with AVX-512F: run only where the processor has it.
+#include "engine/exact_division.h"
 #include "engine/lanes_avx512.h"
 #include "engine/step_lanes.h"
 
@@ -6,5 +7,7 @@ namespace selvane::step_kernels::avx512 {
 
 void sumRange(const Galaxy& g, int32_t begin, int32_t end) { sumRangeLanes<Lanes>(g, begin, end); }
 unsigned expLanes(const double* x, double* result) { return expLanesInMemory<Lanes>(x, result); }
+
+void divide(const double* a, const double* b, double* q, int steps) { divideInMemory<Lanes>(a, b, q, steps); }
 
 }  // namespace selvane::step_kernels::avx512

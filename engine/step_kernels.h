@@ -32,15 +32,18 @@ void sumRange(const Galaxy& g, int32_t begin, int32_t end);
 }
 
 // exactExp of 4 (8) arguments at once, for the lanes whose bits are returned; the others'
-// results mean nothing.
+// results mean nothing. divide: a / b of 4 (8) lanes with the step's multiply-add division;
+// steps 0 is the whole sequence, 1 leaves out the quotient's last correction (the tests' control).
 namespace avx2 {
 void sumRange(const Galaxy& g, int32_t begin, int32_t end);
 unsigned expLanes(const double* x, double* result);
+void divide(const double* a, const double* b, double* q, int steps = 0);
 }  // namespace avx2
 
 namespace avx512 {
 void sumRange(const Galaxy& g, int32_t begin, int32_t end);
 unsigned expLanes(const double* x, double* result);
+void divide(const double* a, const double* b, double* q, int steps = 0);
 }  // namespace avx512
 
 }  // namespace selvane::step_kernels
