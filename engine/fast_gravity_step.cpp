@@ -15,30 +15,68 @@ namespace selvane {
 namespace {
 
 using step_kernels::Galaxy;
+using step_kernels::OneSide;
+using step_kernels::PairsOnce;
+using step_kernels::Sums;
 using step_kernels::SumRange;
 
 // Stars i summed between two looks at a request to stop: at the largest galaxy a few tens of
 // milliseconds, and a multiple of 8 so every piece but a share's last is whole vectors.
 constexpr int32_t kPieceStars = 512;
 
-// One step's sums cut into shares of the stars i, one share a thread.
-struct Shares {
+// The kernels of one way of summing: each ordered pair on its own (sumRange), or each pair once.
+struct Kernels {
     SumRange sumRange = nullptr;
-    const Galaxy* galaxy = nullptr;
-    int count = 0;
-    const std::atomic<bool>* stop = nullptr;  // a background step's; none for fastGravityStep
+    PairsOnce pairsOnce = nullptr;
+    OneSide oneSide = nullptr;
 };
 
-// Shares start on multiples of 8 so each is whole vectors but its last.
+// One step's sums cut into shares of the stars i, one share a thread.
+struct Shares {
+    Kernels kernels;
+    const Galaxy* galaxy = nullptr;
+    int count = 0;
+    Sums sums{};  // each pair once: the pulls so far, all +0 at the start
+    const std::atomic<bool>* stop = nullptr;  // a background step's; none for fastGravityStep
+
+    // Shares start on multiples of 8 so each is whole vectors but its last.
+    int32_t begin(int t) const {
+        const int32_t n = galaxy->n;
+        const int32_t start = static_cast<int32_t>(static_cast<int64_t>((n + 7) / 8) * t / count) * 8;
+        return start < n ? start : n;
+    }
+    bool stopped() const { return stop && stop->load(std::memory_order_relaxed); }
+};
+
+// Each pair once, with no wait on another share: share t's stars pair once among themselves
+// and take one side of their pairs with every other share's, share by share in order, so each
+// star still meets the others in ascending order.
+void sumPairsOnce(const Shares& shares, int t) {
+    const Galaxy& g = *shares.galaxy;
+    const int32_t begin = shares.begin(t), end = shares.begin(t + 1);
+    for (int other = 0; other < shares.count; ++other) {
+        for (int32_t from = begin; from < end; from += kPieceStars) {
+            if (shares.stopped()) return;
+            const int32_t to = end - from > kPieceStars ? from + kPieceStars : end;
+            if (other == t)
+                shares.kernels.pairsOnce(g, shares.sums, from, to, end);
+            else
+                shares.kernels.oneSide(g, shares.sums, from, to, shares.begin(other), shares.begin(other + 1));
+        }
+    }
+    for (int32_t i = begin; i < end; ++i) {
+        g.vx[i] = g.vx[i] + shares.sums.x[i];
+        g.vy[i] = g.vy[i] + shares.sums.y[i];
+        g.vz[i] = g.vz[i] + shares.sums.z[i];
+    }
+}
+
 void sumShare(const Shares& shares, int t) {
-    const int32_t n = shares.galaxy->n;
-    const int32_t octets = (n + 7) / 8;
-    const int32_t begin = static_cast<int32_t>(static_cast<int64_t>(octets) * t / shares.count) * 8;
-    int32_t end = static_cast<int32_t>(static_cast<int64_t>(octets) * (t + 1) / shares.count) * 8;
-    if (end > n) end = n;
-    for (int32_t from = begin; from < end; from += kPieceStars) {
-        if (shares.stop && shares.stop->load(std::memory_order_relaxed)) return;
-        shares.sumRange(*shares.galaxy, from, end - from > kPieceStars ? from + kPieceStars : end);
+    if (shares.kernels.pairsOnce) return sumPairsOnce(shares, t);
+    const int32_t end = shares.begin(t + 1);
+    for (int32_t from = shares.begin(t); from < end; from += kPieceStars) {
+        if (shares.stopped()) return;
+        shares.kernels.sumRange(*shares.galaxy, from, end - from > kPieceStars ? from + kPieceStars : end);
     }
 }
 
@@ -110,20 +148,35 @@ Summer& summer() {
     return *instance;
 }
 
-// The best kernel at or below the one asked for that the processor runs.
-SumRange kernelFor(StepPath path) {
-    const InstructionSets& has = instructionSets();
-    if (path == StepPath::Avx512 && has.avx512) return step_kernels::avx512::sumRange;
-    if (path >= StepPath::Avx2 && has.avx2Fma) return step_kernels::avx2::sumRange;
-    if (path != StepPath::Scalar) return step_kernels::sse2::sumRange;
-    return step_kernels::sumRangeScalar;
-}
-
 int threadsFor(int32_t n, int asked) {
     int threads = sharesWorthRunning(n, asked);
     if (threads > n / 8) threads = n / 8 > 1 ? n / 8 : 1;
     return threads;
 }
+
+// The best kernels at or below the ones asked for that the processor runs.
+Kernels kernelsFor(const StepChoice& choice) {
+    namespace k = step_kernels;
+    const InstructionSets& has = instructionSets();
+    if (choice.path == StepPath::Avx512 && has.avx512)
+        return choice.pairOnce ? Kernels{nullptr, k::avx512::pairsOnce, k::avx512::oneSide} : Kernels{k::avx512::sumRange};
+    if (choice.path >= StepPath::Avx2 && has.avx2Fma)
+        return choice.pairOnce ? Kernels{nullptr, k::avx2::pairsOnce, k::avx2::oneSide} : Kernels{k::avx2::sumRange};
+    if (choice.path != StepPath::Scalar) return {k::sse2::sumRange};
+    return {k::sumRangeScalar};
+}
+
+// The shares of one step; each pair once sums into `sums`, made here.
+Shares sharesFor(const Galaxy& galaxy, const StepChoice& choice, std::vector<double>& sums) {
+    Shares shares{kernelsFor(choice), &galaxy, threadsFor(galaxy.n, choice.threads)};
+    if (shares.kernels.pairsOnce) {
+        const size_t n = static_cast<size_t>(galaxy.n);
+        sums.assign(3 * n, 0.0);
+        shares.sums = {sums.data(), sums.data() + n, sums.data() + 2 * n};
+    }
+    return shares;
+}
+
 
 }  // namespace
 
@@ -151,7 +204,7 @@ void BackgroundStep::begin(StarTable& table, const SimulationParameters& params,
     // The sums go into copies, so the table's velocities stay readable until the step ends.
     velX_ = table.velX, velY_ = table.velY, velZ_ = table.velZ;
     galaxy_.vx = velX_.data(), galaxy_.vy = velY_.data(), galaxy_.vz = velZ_.data();
-    const Shares shares{kernelFor(choice.path), &galaxy_, threadsFor(galaxy_.n, choice.threads)};
+    const Shares shares = sharesFor(galaxy_, choice, sums_);
     // A small galaxy is less work than waking a thread.
     onWorkers_ = galaxy_.n >= kStarsWorthWorkers && summer().start(shares);
     if (!onWorkers_) sumShares(shares);
@@ -184,8 +237,8 @@ void fastGravityStep(StarTable& table, const SimulationParameters& params, StepC
     Galaxy galaxy;
     if (galaxyToStep(table, params, galaxy)) {
         // Velocity sums read only positions, so the shares of i are independent.
-        const Shares shares{kernelFor(choice.path), &galaxy, threadsFor(galaxy.n, choice.threads)};
-        sumShares(shares);
+        std::vector<double> sums;
+        sumShares(sharesFor(galaxy, choice, sums));
         moveStars(table);
     }
     finishStep(params, counter, hooks);

@@ -12,6 +12,9 @@ enum class StepPath { Scalar, Sse2, Avx2, Avx512 };
 struct StepChoice {
     int threads = 0;  // 0: every core, or one where the galaxy is too small to pay
     StepPath path = StepPath::Avx512;  // the best the processor has at or below this
+    // With AVX2 or AVX-512: each pair's shared work once and divisions from multiply-adds;
+    // false sums every ordered pair on its own with the processor's divisions, as before.
+    bool pairOnce = true;
 };
 
 bool stepPathAvailable(StepPath path);
@@ -46,6 +49,7 @@ private:
     SimulationParameters params_;
     step_kernels::Galaxy galaxy_{};
     std::vector<double> velX_, velY_, velZ_;  // the step's velocities, kept for the next
+    std::vector<double> sums_;                // the pulls so far, where each pair is summed once
     bool moving_ = false;
     bool onWorkers_ = false;
     bool inFlight_ = false;

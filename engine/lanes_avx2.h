@@ -24,15 +24,9 @@ struct Lanes {
     static Real sqrt(Real a) { return _mm256_sqrt_pd(a); }
     static Real fmadd(Real a, Real b, Real c) { return _mm256_fmadd_pd(a, b, c); }
     static Real fnmadd(Real a, Real b, Real c) { return _mm256_fnmadd_pd(a, b, c); }
-    // No reciprocal estimate of doubles: the reciprocal is the processor's own division.
-    static constexpr bool kReciprocalEstimate = false;
-    static Real reciprocalEstimate(Real a) { return a; }
-    static Mask allOnesSignificand(Real a) {
-        const Int ones = _mm256_set1_epi64x(0x000fffffffffffff);
-        return asReal(_mm256_cmpeq_epi64(_mm256_and_si256(asInt(a), ones), ones));
-    }
     static Real divWhere(Mask m, Real q, Real a, Real b) { return _mm256_blendv_pd(q, _mm256_div_pd(a, b), m); }
     static Real loadWhere(Mask m, const double* p) { return _mm256_maskload_pd(p, asInt(m)); }
+    static void storeWhere(Mask m, double* p, Real v) { _mm256_maskstore_pd(p, asInt(m), v); }
     static Real reverse(Real a) { return _mm256_permute4x64_pd(a, 0x1b); }
     // Lanes 1.. move down one; *top enters the last lane.
     static Real shiftDown(Real a, const double* top) {

@@ -31,14 +31,9 @@ struct Lanes {
     static Real sqrt(Real a) { return _mm512_sqrt_pd(a); }
     static Real fmadd(Real a, Real b, Real c) { return _mm512_fmadd_pd(a, b, c); }
     static Real fnmadd(Real a, Real b, Real c) { return _mm512_fnmadd_pd(a, b, c); }
-    static constexpr bool kReciprocalEstimate = true;
-    static Real reciprocalEstimate(Real a) { return _mm512_rcp14_pd(a); }
-    static Mask allOnesSignificand(Real a) {
-        const Int ones = _mm512_set1_epi64(0x000fffffffffffff);
-        return _mm512_cmpeq_epi64_mask(_mm512_and_epi64(asInt(a), ones), ones);
-    }
     static Real divWhere(Mask m, Real q, Real a, Real b) { return _mm512_mask_div_pd(q, m, a, b); }
     static Real loadWhere(Mask m, const double* p) { return _mm512_maskz_loadu_pd(m, p); }
+    static void storeWhere(Mask m, double* p, Real v) { _mm512_mask_storeu_pd(p, m, v); }
     static Real reverse(Real a) { return _mm512_permutexvar_pd(_mm512_set_epi64(0, 1, 2, 3, 4, 5, 6, 7), a); }
     // Lanes 1.. move down one; *top enters the last lane.
     static Real shiftDown(Real a, const double* top) {

@@ -24,6 +24,20 @@ struct Galaxy {
 // Adds to the velocities of stars [begin, end) the plain loop's sums, bit for bit.
 using SumRange = void (*)(const Galaxy& g, int32_t begin, int32_t end);
 
+// The pulls summed so far, one per star, from +0; the velocities take them at the end.
+struct Sums {
+    double* x;
+    double* y;
+    double* z;
+};
+
+// Each pair once (pair_once.h), for stars that pair among themselves up to `end`: rows
+// [rowBegin, rowEnd), each starting a register's worth of stars after the last, take every
+// pull among them and give each later star its side. Rows go in ascending order.
+using PairsOnce = void (*)(const Galaxy& g, const Sums& sums, int32_t rowBegin, int32_t rowEnd, int32_t end);
+// The pulls of stars [jBegin, jEnd) on stars [iBegin, iEnd), one side only.
+using OneSide = void (*)(const Galaxy& g, const Sums& sums, int32_t iBegin, int32_t iEnd, int32_t jBegin, int32_t jEnd);
+
 // The plain loop itself, for every processor: the reference the others are tested against.
 void sumRangeScalar(const Galaxy& g, int32_t begin, int32_t end);
 
@@ -36,12 +50,16 @@ void sumRange(const Galaxy& g, int32_t begin, int32_t end);
 // steps 0 is the whole sequence, 1 leaves out the quotient's last correction (the tests' control).
 namespace avx2 {
 void sumRange(const Galaxy& g, int32_t begin, int32_t end);
+void pairsOnce(const Galaxy& g, const Sums& sums, int32_t rowBegin, int32_t rowEnd, int32_t end);
+void oneSide(const Galaxy& g, const Sums& sums, int32_t iBegin, int32_t iEnd, int32_t jBegin, int32_t jEnd);
 unsigned expLanes(const double* x, double* result);
 void divide(const double* a, const double* b, double* q, int steps = 0);
 }  // namespace avx2
 
 namespace avx512 {
 void sumRange(const Galaxy& g, int32_t begin, int32_t end);
+void pairsOnce(const Galaxy& g, const Sums& sums, int32_t rowBegin, int32_t rowEnd, int32_t end);
+void oneSide(const Galaxy& g, const Sums& sums, int32_t iBegin, int32_t iEnd, int32_t jBegin, int32_t jEnd);
 unsigned expLanes(const double* x, double* result);
 void divide(const double* a, const double* b, double* q, int steps = 0);
 }  // namespace avx512
