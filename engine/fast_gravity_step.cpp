@@ -48,6 +48,13 @@ struct Shares {
     bool stopped() const { return stop && stop->load(std::memory_order_relaxed); }
 };
 
+// sum + v with the sum the first operand, as the plain loop compiles its last addition: where
+// two NaNs meet x86 keeps the first, and the compiler may swap the operands of a + b.
+double sumFirst(double sum, double v) {
+    __asm__("addsd %[v], %[sum]" : [sum] "+x"(sum) : [v] "x"(v));
+    return sum;
+}
+
 // Each pair once, with no wait on another share: share t's stars pair once among themselves
 // and take one side of their pairs with every other share's, share by share in order, so each
 // star still meets the others in ascending order.
@@ -65,9 +72,9 @@ void sumPairsOnce(const Shares& shares, int t) {
         }
     }
     for (int32_t i = begin; i < end; ++i) {
-        g.vx[i] = g.vx[i] + shares.sums.x[i];
-        g.vy[i] = g.vy[i] + shares.sums.y[i];
-        g.vz[i] = g.vz[i] + shares.sums.z[i];
+        g.vx[i] = sumFirst(shares.sums.x[i], g.vx[i]);
+        g.vy[i] = sumFirst(shares.sums.y[i], g.vy[i]);
+        g.vz[i] = sumFirst(shares.sums.z[i], g.vz[i]);
     }
 }
 

@@ -45,7 +45,20 @@ struct Lanes {
     static Mask none() { return _mm256_setzero_pd(); }
     static unsigned bits(Mask m) { return static_cast<unsigned>(_mm256_movemask_pd(m)); }
     static Real where(Mask m, Real v) { return _mm256_and_pd(m, v); }
-    static Real addWhere(Mask m, Real sum, Real term) { return _mm256_add_pd(sum, _mm256_and_pd(m, term)); }
+    // a + b and a * b with a the first operand, as the plain loop compiles them: where two
+    // NaNs meet x86 keeps the first, and a compiler may swap the operands of an intrinsic it
+    // knows to commute. addWhere keeps the sum first likewise.
+    static Real addFirst(Real a, Real b) {
+        Real r;
+        __asm__("vaddpd %[b], %[a], %[r]" : [r] "=x"(r) : [a] "x"(a), [b] "x"(b));
+        return r;
+    }
+    static Real mulFirst(Real a, Real b) {
+        Real r;
+        __asm__("vmulpd %[b], %[a], %[r]" : [r] "=x"(r) : [a] "x"(a), [b] "x"(b));
+        return r;
+    }
+    static Real addWhere(Mask m, Real sum, Real term) { return addFirst(sum, _mm256_and_pd(m, term)); }
 
     static Int asInt(Real a) { return _mm256_castpd_si256(a); }
     static Real asReal(Int a) { return _mm256_castsi256_pd(a); }

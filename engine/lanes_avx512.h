@@ -52,7 +52,23 @@ struct Lanes {
     static Mask none() { return 0; }
     static unsigned bits(Mask m) { return m; }
     static Real where(Mask m, Real v) { return _mm512_maskz_mov_pd(m, v); }
-    static Real addWhere(Mask m, Real sum, Real term) { return _mm512_mask_add_pd(sum, m, sum, term); }
+    // a + b and a * b with a the first operand, as the plain loop compiles them: where two
+    // NaNs meet x86 keeps the first, and a compiler may swap the operands of an intrinsic it
+    // knows to commute. addWhere keeps the sum first likewise.
+    static Real addFirst(Real a, Real b) {
+        Real r;
+        __asm__("vaddpd %[b], %[a], %[r]" : [r] "=v"(r) : [a] "v"(a), [b] "v"(b));
+        return r;
+    }
+    static Real mulFirst(Real a, Real b) {
+        Real r;
+        __asm__("vmulpd %[b], %[a], %[r]" : [r] "=v"(r) : [a] "v"(a), [b] "v"(b));
+        return r;
+    }
+    static Real addWhere(Mask m, Real sum, Real term) {
+        __asm__("vaddpd %[t], %[s], %[s]%{%[m]%}" : [s] "+v"(sum) : [t] "v"(term), [m] "Yk"(m));
+        return sum;
+    }
 
     static Int asInt(Real a) { return _mm512_castpd_si512(a); }
     static Real asReal(Int a) { return _mm512_castsi512_pd(a); }

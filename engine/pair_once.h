@@ -63,7 +63,7 @@ inline bool massesModerate(const double* m, int32_t begin, int32_t end) {
     return moderate;
 }
 
-// f of the star pulled by mass m: (1 - exp(k r2)) * (sqrt(r2) * m / r2 / r2), as the plain loop.
+// f of the star pulled by mass m: (sqrt(r2) * m / r2 / r2) * (1 - exp(k r2)), as the plain loop.
 template <class V, bool kModerate>
 [[gnu::always_inline]] inline typename V::Real pull(const Pair<V>& p, typename V::Real m) {
     const typename V::Real a = V::mul(p.root, m);
@@ -71,7 +71,7 @@ template <class V, bool kModerate>
     if constexpr (!kModerate)
         slow = V::andNot(V::both(p.divisor.fast, dividendFits<V>(a, kTwiceLow, kTwiceHigh)), p.active);
     const typename V::Real q = quotientTwice<V>(a, p.divisor, slow);
-    return p.anyExp ? V::mul(p.keep, q) : q;
+    return p.anyExp ? V::mulFirst(q, p.keep) : q;
 }
 
 template <class V>
