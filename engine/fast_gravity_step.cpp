@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
@@ -15,8 +16,8 @@ namespace selvane {
 namespace {
 
 using step_kernels::Galaxy;
-using step_kernels::OneSide;
-using step_kernels::PairsOnce;
+using step_kernels::PairsOnceRow;
+using step_kernels::RowProgress;
 using step_kernels::Sums;
 using step_kernels::SumRange;
 
@@ -24,19 +25,23 @@ using step_kernels::SumRange;
 // milliseconds, and a multiple of 8 so every piece but a share's last is whole vectors.
 constexpr int32_t kPieceStars = 512;
 
-// The kernels of one way of summing: each ordered pair on its own (sumRange), or each pair once.
+// The kernels of one way of summing: each ordered pair on its own (sumRange), or each pair once
+// by rows of `lanes` stars.
 struct Kernels {
     SumRange sumRange = nullptr;
-    PairsOnce pairsOnce = nullptr;
-    OneSide oneSide = nullptr;
+    PairsOnceRow pairsOnceRow = nullptr;
+    int lanes = 0;
 };
 
-// One step's sums cut into shares of the stars i, one share a thread.
+// One step's sums: each ordered pair on its own, cut into shares of the stars i, one share a
+// thread; or each pair once, rows taken in turn by whichever thread is free.
 struct Shares {
     Kernels kernels;
     const Galaxy* galaxy = nullptr;
     int count = 0;
-    Sums sums{};  // each pair once: the pulls so far, all +0 at the start
+    Sums sums{};               // each pair once: the pulls so far, all +0 at the start
+    RowProgress progress{};    // and each row's progress
+    int32_t* nextRow = nullptr;  // the next row a thread takes
     const std::atomic<bool>* stop = nullptr;  // a background step's; none for fastGravityStep
 
     // Shares start on multiples of 8 so each is whole vectors but its last.
@@ -45,8 +50,22 @@ struct Shares {
         const int32_t start = static_cast<int32_t>(static_cast<int64_t>((n + 7) / 8) * t / count) * 8;
         return start < n ? start : n;
     }
+    int32_t rows() const { return (galaxy->n + kernels.lanes - 1) / kernels.lanes; }
     bool stopped() const { return stop && stop->load(std::memory_order_relaxed); }
 };
+
+void yieldThread() { std::this_thread::yield(); }
+
+// A thread's rows, until none is left or the step is to stop. A row once taken is finished, so
+// a row waiting on the one before it never waits for ever.
+void sumPairsOnce(const Shares& shares) {
+    for (;;) {
+        if (shares.stopped()) return;
+        const int32_t row = __atomic_fetch_add(shares.nextRow, 1, __ATOMIC_RELAXED);
+        if (row >= shares.rows()) return;
+        shares.kernels.pairsOnceRow(*shares.galaxy, shares.sums, shares.progress, row);
+    }
+}
 
 // sum + v with the sum the first operand, as the plain loop compiles its last addition: where
 // two NaNs meet x86 keeps the first, and the compiler may swap the operands of a + b.
@@ -55,31 +74,8 @@ double sumFirst(double sum, double v) {
     return sum;
 }
 
-// Each pair once, with no wait on another share: share t's stars pair once among themselves
-// and take one side of their pairs with every other share's, share by share in order, so each
-// star still meets the others in ascending order.
-void sumPairsOnce(const Shares& shares, int t) {
-    const Galaxy& g = *shares.galaxy;
-    const int32_t begin = shares.begin(t), end = shares.begin(t + 1);
-    for (int other = 0; other < shares.count; ++other) {
-        for (int32_t from = begin; from < end; from += kPieceStars) {
-            if (shares.stopped()) return;
-            const int32_t to = end - from > kPieceStars ? from + kPieceStars : end;
-            if (other == t)
-                shares.kernels.pairsOnce(g, shares.sums, from, to, end);
-            else
-                shares.kernels.oneSide(g, shares.sums, from, to, shares.begin(other), shares.begin(other + 1));
-        }
-    }
-    for (int32_t i = begin; i < end; ++i) {
-        g.vx[i] = sumFirst(shares.sums.x[i], g.vx[i]);
-        g.vy[i] = sumFirst(shares.sums.y[i], g.vy[i]);
-        g.vz[i] = sumFirst(shares.sums.z[i], g.vz[i]);
-    }
-}
-
 void sumShare(const Shares& shares, int t) {
-    if (shares.kernels.pairsOnce) return sumPairsOnce(shares, t);
+    if (shares.kernels.pairsOnceRow) return sumPairsOnce(shares);
     const int32_t end = shares.begin(t + 1);
     for (int32_t from = shares.begin(t); from < end; from += kPieceStars) {
         if (shares.stopped()) return;
@@ -90,6 +86,13 @@ void sumShare(const Shares& shares, int t) {
 // Sums every share, share 0 on this thread; returns when all are done.
 void sumShares(const Shares& shares) {
     runShares(shares.count, [&shares](int t) { sumShare(shares, t); });
+    if (!shares.kernels.pairsOnceRow || shares.stopped()) return;
+    const Galaxy& g = *shares.galaxy;
+    for (int32_t i = 0; i < g.n; ++i) {
+        g.vx[i] = sumFirst(shares.sums.x[i], g.vx[i]);
+        g.vy[i] = sumFirst(shares.sums.y[i], g.vy[i]);
+        g.vz[i] = sumFirst(shares.sums.z[i], g.vz[i]);
+    }
 }
 
 // The thread that sums a background step, share 0 itself and the others on the pool, so the
@@ -166,20 +169,33 @@ Kernels kernelsFor(const StepChoice& choice) {
     namespace k = step_kernels;
     const InstructionSets& has = instructionSets();
     if (choice.path == StepPath::Avx512 && has.avx512)
-        return choice.pairOnce ? Kernels{nullptr, k::avx512::pairsOnce, k::avx512::oneSide} : Kernels{k::avx512::sumRange};
+        return choice.pairOnce ? Kernels{nullptr, k::avx512::pairsOnceRow, 8} : Kernels{k::avx512::sumRange};
     if (choice.path >= StepPath::Avx2 && has.avx2Fma)
-        return choice.pairOnce ? Kernels{nullptr, k::avx2::pairsOnce, k::avx2::oneSide} : Kernels{k::avx2::sumRange};
+        return choice.pairOnce ? Kernels{nullptr, k::avx2::pairsOnceRow, 4} : Kernels{k::avx2::sumRange};
     if (choice.path != StepPath::Scalar) return {k::sse2::sumRange};
     return {k::sumRangeScalar};
 }
 
-// The shares of one step; each pair once sums into `sums`, made here.
-Shares sharesFor(const Galaxy& galaxy, const StepChoice& choice, std::vector<double>& sums) {
+// Every |m| in [2^-100, 2^100] (false for NaN).
+bool massesModerate(const Galaxy& g) {
+    bool moderate = true;
+    for (int32_t j = 0; j < g.n; ++j) {
+        const double magnitude = std::fabs(g.m[j]);
+        moderate = moderate && magnitude >= 0x1p-100 && magnitude <= 0x1p100;
+    }
+    return moderate;
+}
+
+// The shares of one step; each pair once works in `space`, made ready here.
+Shares sharesFor(const Galaxy& galaxy, const StepChoice& choice, PairsOnceSpace& space) {
     Shares shares{kernelsFor(choice), &galaxy, threadsFor(galaxy.n, choice.threads)};
-    if (shares.kernels.pairsOnce) {
+    if (shares.kernels.pairsOnceRow) {
         const size_t n = static_cast<size_t>(galaxy.n);
-        sums.assign(3 * n, 0.0);
-        shares.sums = {sums.data(), sums.data() + n, sums.data() + 2 * n};
+        space.sums.assign(3 * n, 0.0);
+        space.turns.assign(static_cast<size_t>(shares.rows()) + 1, 0);
+        shares.sums = {space.sums.data(), space.sums.data() + n, space.sums.data() + 2 * n};
+        shares.progress = {space.turns.data() + 1, yieldThread, massesModerate(galaxy)};
+        shares.nextRow = space.turns.data();
     }
     return shares;
 }
@@ -211,7 +227,7 @@ void BackgroundStep::begin(StarTable& table, const SimulationParameters& params,
     // The sums go into copies, so the table's velocities stay readable until the step ends.
     velX_ = table.velX, velY_ = table.velY, velZ_ = table.velZ;
     galaxy_.vx = velX_.data(), galaxy_.vy = velY_.data(), galaxy_.vz = velZ_.data();
-    const Shares shares = sharesFor(galaxy_, choice, sums_);
+    const Shares shares = sharesFor(galaxy_, choice, pairsOnce_);
     // A small galaxy is less work than waking a thread.
     onWorkers_ = galaxy_.n >= kStarsWorthWorkers && summer().start(shares);
     if (!onWorkers_) sumShares(shares);
@@ -244,8 +260,8 @@ void fastGravityStep(StarTable& table, const SimulationParameters& params, StepC
     Galaxy galaxy;
     if (galaxyToStep(table, params, galaxy)) {
         // Velocity sums read only positions, so the shares of i are independent.
-        std::vector<double> sums;
-        sumShares(sharesFor(galaxy, choice, sums));
+        PairsOnceSpace space;
+        sumShares(sharesFor(galaxy, choice, space));
         moveStars(table);
     }
     finishStep(params, counter, hooks);

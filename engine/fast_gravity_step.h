@@ -19,6 +19,13 @@ struct StepChoice {
 
 bool stepPathAvailable(StepPath path);
 
+// The working space of each pair once: the pulls so far, and behind them each row's progress
+// and the next row to take.
+struct PairsOnceSpace {
+    std::vector<double> sums;
+    std::vector<int32_t> turns;
+};
+
 // gravityStep's result, hooks and counter, bit for bit, summed on all cores with vectors.
 // One caller at a time: every step shares one pool of workers.
 void fastGravityStep(StarTable& table, const SimulationParameters& params, StepCounter& counter,
@@ -49,7 +56,7 @@ private:
     SimulationParameters params_;
     step_kernels::Galaxy galaxy_{};
     std::vector<double> velX_, velY_, velZ_;  // the step's velocities, kept for the next
-    std::vector<double> sums_;                // the pulls so far, where each pair is summed once
+    PairsOnceSpace pairsOnce_;
     bool moving_ = false;
     bool onWorkers_ = false;
     bool inFlight_ = false;

@@ -6,11 +6,8 @@
 namespace selvane::step_kernels::avx512 {
 
 void sumRange(const Galaxy& g, int32_t begin, int32_t end) { sumRangeLanes<Lanes>(g, begin, end); }
-void pairsOnce(const Galaxy& g, const Sums& sums, int32_t rowBegin, int32_t rowEnd, int32_t end) {
-    pairsOnceLanes<Lanes>(g, sums, rowBegin, rowEnd, end);
-}
-void oneSide(const Galaxy& g, const Sums& sums, int32_t iBegin, int32_t iEnd, int32_t jBegin, int32_t jEnd) {
-    oneSideLanes<Lanes>(g, sums, iBegin, iEnd, jBegin, jEnd);
+void pairsOnceRow(const Galaxy& g, const Sums& sums, const RowProgress& progress, int32_t row) {
+    pairsOnceRowLanes<Lanes>(g, sums, progress, row);
 }
 unsigned expLanes(const double* x, double* result) { return expLanesInMemory<Lanes>(x, result); }
 

@@ -31,12 +31,16 @@ struct Sums {
     double* z;
 };
 
-// Each pair once (pair_once.h), for stars that pair among themselves up to `end`: rows
-// [rowBegin, rowEnd), each starting a register's worth of stars after the last, take every
-// pull among them and give each later star its side. Rows go in ascending order.
-using PairsOnce = void (*)(const Galaxy& g, const Sums& sums, int32_t rowBegin, int32_t rowEnd, int32_t end);
-// The pulls of stars [jBegin, jEnd) on stars [iBegin, iEnd), one side only.
-using OneSide = void (*)(const Galaxy& g, const Sums& sums, int32_t iBegin, int32_t iEnd, int32_t jBegin, int32_t jEnd);
+// Each pair once (pair_once.h) goes by rows of a register's worth of stars, row r the stars
+// from r times the register's lanes. A row takes every pull among its stars and among them
+// and every later star, and must meet each later star after the rows before it: rows start in
+// order, on any threads, and each waits where the row before it is behind.
+struct RowProgress {
+    int32_t* done;  // per row: every star j < done[row] has met the row and all rows before it
+    void (*wait)();  // what a thread does while the row before its own is behind
+    bool massesModerate;  // every |m| in [2^-100, 2^100] (massesModerate in pair_once.h)
+};
+using PairsOnceRow = void (*)(const Galaxy& g, const Sums& sums, const RowProgress& progress, int32_t row);
 
 // The plain loop itself, for every processor: the reference the others are tested against.
 void sumRangeScalar(const Galaxy& g, int32_t begin, int32_t end);
@@ -50,16 +54,14 @@ void sumRange(const Galaxy& g, int32_t begin, int32_t end);
 // steps 0 is the whole sequence, 1 leaves out the quotient's last correction (the tests' control).
 namespace avx2 {
 void sumRange(const Galaxy& g, int32_t begin, int32_t end);
-void pairsOnce(const Galaxy& g, const Sums& sums, int32_t rowBegin, int32_t rowEnd, int32_t end);
-void oneSide(const Galaxy& g, const Sums& sums, int32_t iBegin, int32_t iEnd, int32_t jBegin, int32_t jEnd);
+void pairsOnceRow(const Galaxy& g, const Sums& sums, const RowProgress& progress, int32_t row);
 unsigned expLanes(const double* x, double* result);
 void divide(const double* a, const double* b, double* q, int steps = 0);
 }  // namespace avx2
 
 namespace avx512 {
 void sumRange(const Galaxy& g, int32_t begin, int32_t end);
-void pairsOnce(const Galaxy& g, const Sums& sums, int32_t rowBegin, int32_t rowEnd, int32_t end);
-void oneSide(const Galaxy& g, const Sums& sums, int32_t iBegin, int32_t iEnd, int32_t jBegin, int32_t jEnd);
+void pairsOnceRow(const Galaxy& g, const Sums& sums, const RowProgress& progress, int32_t row);
 unsigned expLanes(const double* x, double* result);
 void divide(const double* a, const double* b, double* q, int steps = 0);
 }  // namespace avx512
