@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <climits>
+#include <immintrin.h>
 #include <cmath>
 #include <condition_variable>
 #include <mutex>
@@ -17,13 +19,17 @@ namespace {
 
 using step_kernels::Galaxy;
 using step_kernels::PairsOnceRow;
-using step_kernels::RowProgress;
+using step_kernels::RowSegment;
 using step_kernels::Sums;
 using step_kernels::SumRange;
 
 // Stars i summed between two looks at a request to stop: at the largest galaxy a few tens of
 // milliseconds, and a multiple of 8 so every piece but a share's last is whole vectors.
 constexpr int32_t kPieceStars = 512;
+
+// Share 0 of each pair once streams over a little less than its even part: the other shares
+// wait for its rows at first, so it should run ahead.
+constexpr double kFirstShareLead = 0.95;
 
 // The kernels of one way of summing: each ordered pair on its own (sumRange), or each pair once
 // by rows of `lanes` stars.
@@ -33,15 +39,16 @@ struct Kernels {
     int lanes = 0;
 };
 
-// One step's sums: each ordered pair on its own, cut into shares of the stars i, one share a
-// thread; or each pair once, rows taken in turn by whichever thread is free.
+// One step's sums cut into shares, one share a thread: each ordered pair on its own, share t
+// the stars i from begin(t); or each pair once, share t every row's stream over the stars j
+// from edge(t).
 struct Shares {
     Kernels kernels;
     const Galaxy* galaxy = nullptr;
     int count = 0;
-    Sums sums{};               // each pair once: the pulls so far, all +0 at the start
-    RowProgress progress{};    // and each row's progress
-    int32_t* nextRow = nullptr;  // the next row a thread takes
+    Sums sums{};             // each pair once: the pulls so far, all +0 at the start
+    int32_t* done = nullptr;  // and per share, the rows it has finished
+    bool massesModerate = false;
     const std::atomic<bool>* stop = nullptr;  // a background step's; none for fastGravityStep
 
     // Shares start on multiples of 8 so each is whole vectors but its last.
@@ -50,20 +57,41 @@ struct Shares {
         const int32_t start = static_cast<int32_t>(static_cast<int64_t>((n + 7) / 8) * t / count) * 8;
         return start < n ? start : n;
     }
-    int32_t rows() const { return (galaxy->n + kernels.lanes - 1) / kernels.lanes; }
+    // Share t streams over about n sqrt(t / count) to n sqrt((t + 1) / count): as much work
+    // each, and a little less for share 0, which the others follow.
+    int32_t edge(int t) const {
+        if (t >= count) return galaxy->n;
+        const double part = std::sqrt(static_cast<double>(t) / count) * kFirstShareLead;
+        return static_cast<int32_t>(galaxy->n * part) / kernels.lanes * kernels.lanes;
+    }
     bool stopped() const { return stop && stop->load(std::memory_order_relaxed); }
 };
 
-void yieldThread() { std::this_thread::yield(); }
-
-// A thread's rows, until none is left or the step is to stop. A row once taken is finished, so
-// a row waiting on the one before it never waits for ever.
-void sumPairsOnce(const Shares& shares) {
-    for (;;) {
-        if (shares.stopped()) return;
-        const int32_t row = __atomic_fetch_add(shares.nextRow, 1, __ATOMIC_RELAXED);
-        if (row >= shares.rows()) return;
-        shares.kernels.pairsOnceRow(*shares.galaxy, shares.sums, shares.progress, row);
+// Share t's part of each pair once: every row that starts before its last star j, in order. A
+// row that starts before its first star j continues the stream share t - 1 ended, so it waits
+// for that share to finish the row; a share never waits for a later one. A share that stops
+// says it has finished every row, so none waits for it.
+void sumPairsOnce(const Shares& shares, int t) {
+    const int32_t lanes = shares.kernels.lanes, first = shares.edge(t), last = shares.edge(t + 1);
+    for (int32_t row = 0; row * lanes < last; ++row) {
+        const int32_t b = row * lanes;
+        bool stopped = shares.stopped();
+        for (int spins = 0; !stopped && t > 0 && b < first && __atomic_load_n(&shares.done[t - 1], __ATOMIC_ACQUIRE) <= row;
+             ++spins) {
+            if (spins < 256)
+                _mm_pause();
+            else
+                std::this_thread::yield();
+            stopped = shares.stopped();
+        }
+        if (stopped) {
+            __atomic_store_n(&shares.done[t], INT32_MAX, __ATOMIC_RELEASE);
+            return;
+        }
+        const bool own = b >= first;
+        shares.kernels.pairsOnceRow(*shares.galaxy, shares.sums,
+                                    {row, own ? b + lanes : first, last, own, shares.massesModerate});
+        __atomic_store_n(&shares.done[t], row + 1, __ATOMIC_RELEASE);
     }
 }
 
@@ -75,7 +103,7 @@ double sumFirst(double sum, double v) {
 }
 
 void sumShare(const Shares& shares, int t) {
-    if (shares.kernels.pairsOnceRow) return sumPairsOnce(shares);
+    if (shares.kernels.pairsOnceRow) return sumPairsOnce(shares, t);
     const int32_t end = shares.begin(t + 1);
     for (int32_t from = shares.begin(t); from < end; from += kPieceStars) {
         if (shares.stopped()) return;
@@ -192,10 +220,10 @@ Shares sharesFor(const Galaxy& galaxy, const StepChoice& choice, PairsOnceSpace&
     if (shares.kernels.pairsOnceRow) {
         const size_t n = static_cast<size_t>(galaxy.n);
         space.sums.assign(3 * n, 0.0);
-        space.turns.assign(static_cast<size_t>(shares.rows()) + 1, 0);
+        space.done.assign(static_cast<size_t>(shares.count), 0);
         shares.sums = {space.sums.data(), space.sums.data() + n, space.sums.data() + 2 * n};
-        shares.progress = {space.turns.data() + 1, yieldThread, massesModerate(galaxy)};
-        shares.nextRow = space.turns.data();
+        shares.done = space.done.data();
+        shares.massesModerate = massesModerate(galaxy);
     }
     return shares;
 }

@@ -19,11 +19,10 @@ struct StepChoice {
 
 bool stepPathAvailable(StepPath path);
 
-// The working space of each pair once: the pulls so far, and behind them each row's progress
-// and the next row to take.
+// The working space of each pair once: the pulls so far, and the rows each share has finished.
 struct PairsOnceSpace {
     std::vector<double> sums;
-    std::vector<int32_t> turns;
+    std::vector<int32_t> done;
 };
 
 // gravityStep's result, hooks and counter, bit for bit, summed on all cores with vectors.

@@ -52,7 +52,7 @@ template <class V>
     p.slow = V::andNot(p.divisor.fast, p.active);
 }
 
-// RowProgress::massesModerate: then sqrt(r2) m is in quotientTwice's range wherever r2 is in
+// RowSegment::massesModerate: then sqrt(r2) m is in quotientTwice's range wherever r2 is in
 // the divisor's, and the masses need no check pair by pair.
 
 // f of the star pulled by mass m: (sqrt(r2) * m / r2 / r2) * (1 - exp(k r2)), as the plain loop.
@@ -108,25 +108,10 @@ void storeSums(const Sums& sums, int32_t i, typename V::Mask rows, const StarsI<
     V::storeWhere(rows, sums.z + i, stars.sz);
 }
 
-// Waits until the rows before `row` have passed every star j < need; returns what they have
-// passed. A short spin first: the row before is usually just ahead.
-inline int32_t waitForRowsBefore(const RowProgress& progress, int32_t row, int32_t need) {
-    if (row == 0) return 0x7fffffff;
-    for (int spins = 0;; ++spins) {
-        const int32_t done = __atomic_load_n(&progress.done[row - 1], __ATOMIC_ACQUIRE);
-        if (done >= need) return done;
-        if (spins < 256)
-            _mm_pause();
-        else
-            progress.wait();
-    }
-}
-
 // Steps whose chains of square root, reciprocal and divisions overlap: fewer leave the core
 // waiting on them, more spill registers (4 measured best with AVX-512).
 constexpr int kOverlappedSteps = 4;
-// Steps between two reports of a row's progress to the row after it.
-constexpr int32_t kReportEvery = 32;
+
 
 // One row's stream: lane l holds row star b + L-1-l and, at step t, the sum of star t + l.
 template <class V, bool kModerate>
@@ -134,9 +119,6 @@ struct Stream {
     using Real = typename V::Real;
     const Galaxy& g;
     const Sums& sums;
-    const RowProgress& progress;
-    int32_t row;
-    int32_t ready;  // the rows before this one have passed every star below this
     int32_t jStart, jEnd;
     Real xi, yi, zi, mi;  // the row's stars, last first
     Real rx, ry, rz;      // their sums
@@ -146,9 +128,6 @@ struct Stream {
     // roots and divisions are independent, and so overlap.
     template <int K, bool kRamp>
     [[gnu::always_inline]] void steps(int32_t t) {
-        // The last of these steps reads the sum of star t + K - 1 + L.
-        const int32_t last = t + K - 1 + V::kLanes < jEnd ? t + K - 1 + V::kLanes : jEnd - 1;
-        if (last >= ready) ready = waitForRowsBefore(progress, row, last + 1);
         typename V::Mask valid = everyLane<V>();
         if constexpr (kRamp) {
             static_assert(K == 1, "a ramp is a step at a time");
@@ -184,7 +163,6 @@ struct Stream {
             V::storeFirst(sums.x + t, cx);
             V::storeFirst(sums.y + t, cy);
             V::storeFirst(sums.z + t, cz);
-            if (t % kReportEvery == 0) __atomic_store_n(&progress.done[row], t + 1, __ATOMIC_RELEASE);
         }
         static const double kNothing = 0;
         const bool more = t + L < jEnd;
@@ -195,17 +173,14 @@ struct Stream {
 };
 
 template <class V, bool kModerate>
-void streamRow(const Galaxy& g, const Sums& sums, const RowProgress& progress, int32_t row, int32_t ready) {
+void streamRow(const Galaxy& g, const Sums& sums, int32_t row, int32_t jStart, int32_t jEnd) {
     constexpr int L = V::kLanes;
-    const int32_t b = row * L, jStart = b + L, jEnd = g.n;
+    const int32_t b = row * L;
     const auto reversed = [b](const double* p) { return V::reverse(V::load(p + b)); };
     int32_t t = jStart - (L - 1);
     const typename V::Mask first = V::greaterEqual(V::firstLanes(), V::set1(L - 1));  // star jStart
     Stream<V, kModerate> s{g,
                 sums,
-                progress,
-                row,
-                ready,
                 jStart,
                 jEnd,
                 reversed(g.x),
@@ -226,30 +201,26 @@ void streamRow(const Galaxy& g, const Sums& sums, const RowProgress& progress, i
     V::store(sums.x + b, V::reverse(s.rx)), V::store(sums.y + b, V::reverse(s.ry)), V::store(sums.z + b, V::reverse(s.rz));
 }
 
-// One row: once the rows before it have given its stars their pulls, the pulls among its own
-// stars, then its stream over every later star. Every thread's last act on the row is to say
-// that every star has met it.
 template <class V, bool kModerate>
-void pairsOnceRowModerate(const Galaxy& g, const Sums& sums, const RowProgress& progress, int32_t row) {
-    const int32_t b = row * V::kLanes, end = g.n;
-    const bool streams = end - b > V::kLanes;
-    const int32_t own = streams ? b + V::kLanes : end;
-    // A stream starts with the sum of the first star past the row.
-    const int32_t ready = waitForRowsBefore(progress, row, streams ? own + 1 : end);
-    const typename V::Mask rows = firstLanesOf<V>(own - b);
-    StarsI<V> stars = loadStars<V>(g, sums, b, rows);
-    pullOneSide<V, true, kModerate>(g, b, own, rows, stars);
-    storeSums<V>(sums, b, rows, stars);
-    if (streams) streamRow<V, kModerate>(g, sums, progress, row, ready);
-    __atomic_store_n(&progress.done[row], end, __ATOMIC_RELEASE);
+void pairsOnceRowModerate(const Galaxy& g, const Sums& sums, const RowSegment& segment) {
+    const int32_t b = segment.row * V::kLanes;
+    if (segment.ownPairs) {
+        const int32_t own = g.n - b < V::kLanes ? g.n : b + V::kLanes;
+        const typename V::Mask rows = firstLanesOf<V>(own - b);
+        StarsI<V> stars = loadStars<V>(g, sums, b, rows);
+        pullOneSide<V, true, kModerate>(g, b, own, rows, stars);
+        storeSums<V>(sums, b, rows, stars);
+    }
+    // Only a whole row has stars after it.
+    if (segment.jBegin < segment.jEnd) streamRow<V, kModerate>(g, sums, segment.row, segment.jBegin, segment.jEnd);
 }
 
 template <class V>
-void pairsOnceRowLanes(const Galaxy& g, const Sums& sums, const RowProgress& progress, int32_t row) {
-    if (progress.massesModerate)
-        pairsOnceRowModerate<V, true>(g, sums, progress, row);
+void pairsOnceRowLanes(const Galaxy& g, const Sums& sums, const RowSegment& segment) {
+    if (segment.massesModerate)
+        pairsOnceRowModerate<V, true>(g, sums, segment);
     else
-        pairsOnceRowModerate<V, false>(g, sums, progress, row);
+        pairsOnceRowModerate<V, false>(g, sums, segment);
 }
 
 }  // namespace

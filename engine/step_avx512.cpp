@@ -6,8 +6,8 @@
 namespace selvane::step_kernels::avx512 {
 
 void sumRange(const Galaxy& g, int32_t begin, int32_t end) { sumRangeLanes<Lanes>(g, begin, end); }
-void pairsOnceRow(const Galaxy& g, const Sums& sums, const RowProgress& progress, int32_t row) {
-    pairsOnceRowLanes<Lanes>(g, sums, progress, row);
+void pairsOnceRow(const Galaxy& g, const Sums& sums, const RowSegment& segment) {
+    pairsOnceRowLanes<Lanes>(g, sums, segment);
 }
 unsigned expLanes(const double* x, double* result) { return expLanesInMemory<Lanes>(x, result); }
 

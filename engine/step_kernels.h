@@ -32,15 +32,17 @@ struct Sums {
 };
 
 // Each pair once (pair_once.h) goes by rows of a register's worth of stars, row r the stars
-// from r times the register's lanes. A row takes every pull among its stars and among them
-// and every later star, and must meet each later star after the rows before it: rows start in
-// order, on any threads, and each waits where the row before it is behind.
-struct RowProgress {
-    int32_t* done;  // per row: every star j < done[row] has met the row and all rows before it
-    void (*wait)();  // what a thread does while the row before its own is behind
-    bool massesModerate;  // every |m| in [2^-100, 2^100] (massesModerate in pair_once.h)
+// from r times the register's lanes: a row takes the pulls among its own stars, then streams
+// over every later star j, giving both stars of each pair their pull. Each star must meet the
+// others in ascending order, so rows go in order over any star j, and a row's stream over a
+// range of stars j continues its stream over the range before.
+struct RowSegment {
+    int32_t row;
+    int32_t jBegin, jEnd;  // the stars j of this part of the stream
+    bool ownPairs;         // the row's pulls among its own stars first
+    bool massesModerate;   // every |m| in [2^-100, 2^100] (see pull in pair_once.h)
 };
-using PairsOnceRow = void (*)(const Galaxy& g, const Sums& sums, const RowProgress& progress, int32_t row);
+using PairsOnceRow = void (*)(const Galaxy& g, const Sums& sums, const RowSegment& segment);
 
 // The plain loop itself, for every processor: the reference the others are tested against.
 void sumRangeScalar(const Galaxy& g, int32_t begin, int32_t end);
@@ -54,14 +56,14 @@ void sumRange(const Galaxy& g, int32_t begin, int32_t end);
 // steps 0 is the whole sequence, 1 leaves out the quotient's last correction (the tests' control).
 namespace avx2 {
 void sumRange(const Galaxy& g, int32_t begin, int32_t end);
-void pairsOnceRow(const Galaxy& g, const Sums& sums, const RowProgress& progress, int32_t row);
+void pairsOnceRow(const Galaxy& g, const Sums& sums, const RowSegment& segment);
 unsigned expLanes(const double* x, double* result);
 void divide(const double* a, const double* b, double* q, int steps = 0);
 }  // namespace avx2
 
 namespace avx512 {
 void sumRange(const Galaxy& g, int32_t begin, int32_t end);
-void pairsOnceRow(const Galaxy& g, const Sums& sums, const RowProgress& progress, int32_t row);
+void pairsOnceRow(const Galaxy& g, const Sums& sums, const RowSegment& segment);
 unsigned expLanes(const double* x, double* result);
 void divide(const double* a, const double* b, double* q, int steps = 0);
 }  // namespace avx512
