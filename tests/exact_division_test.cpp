@@ -44,6 +44,15 @@ int uniformInt(std::mt19937_64& rng, int low, int high) {
     return low + static_cast<int>(rng() % static_cast<uint64_t>(high - low + 1));
 }
 
+// a b as high and low 64 bits, with no 128-bit integers (the 32-bit build has none).
+void multiply(uint64_t a, uint64_t b, uint64_t& high, uint64_t& low) {
+    const uint64_t a0 = a & 0xffffffff, a1 = a >> 32, b0 = b & 0xffffffff, b1 = b >> 32;
+    const uint64_t p00 = a0 * b0, p01 = a0 * b1, p10 = a1 * b0;
+    const uint64_t middle = (p00 >> 32) + (p01 & 0xffffffff) + (p10 & 0xffffffff);
+    low = middle << 32 | (p00 & 0xffffffff);
+    high = a1 * b1 + (p01 >> 32) + (p10 >> 32) + (middle >> 32);
+}
+
 // a / b within 2^-77..2^-107 of the midpoint between two doubles: significands A, B and an
 // odd 54-bit M with A 2^54 - B M = -rem for a small rem, so A / B = (M + rem / B) / 2^54.
 Pair nearMidpoint(std::mt19937_64& rng, int aExponent, int bExponent) {
@@ -55,8 +64,11 @@ Pair nearMidpoint(std::mt19937_64& rng, int aExponent, int bExponent) {
         const uint64_t mask54 = (uint64_t{1} << 54) - 1;
         const uint64_t M = (static_cast<uint64_t>(rem) * inverse) & mask54;  // B M = rem mod 2^54
         if (M < (uint64_t{1} << 53)) continue;
-        const unsigned __int128 product = static_cast<unsigned __int128>(B) * M - static_cast<uint64_t>(rem);
-        const uint64_t A = static_cast<uint64_t>(product >> 54);
+        uint64_t high, low;  // B M - rem
+        multiply(B, M, high, low);
+        high -= low < static_cast<uint64_t>(rem);
+        low -= static_cast<uint64_t>(rem);
+        const uint64_t A = high << 10 | low >> 54;
         if (A < (uint64_t{1} << 52) || A >= (uint64_t{1} << 53)) continue;
         const double a = std::ldexp(static_cast<double>(A), aExponent - 52);
         const double b = std::ldexp(static_cast<double>(B), bExponent - 52);
