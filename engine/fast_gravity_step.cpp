@@ -23,8 +23,10 @@ using step_kernels::RowSegment;
 using step_kernels::Sums;
 using step_kernels::SumRange;
 
-// Stars i summed between two looks at a request to stop: at the largest galaxy a few tens of
-// milliseconds, and a multiple of 8 so every piece but a share's last is whole vectors.
+// Stars i summed between two looks at a request to stop, for each ordered pair on its own: at
+// the largest galaxy a few tens of milliseconds, and a multiple of 8 so every piece but a
+// share's last is whole vectors. Each pair once looks between rows, a stream over at most every
+// star each.
 constexpr int32_t kPieceStars = 512;
 
 // Share 0 of each pair once streams over a little less than its even part: the other shares

@@ -46,8 +46,8 @@ public:
     bool summed(int milliseconds = 0);
     // Waits for the sums, then moves the stars and ends the step; nothing with none in flight.
     void finish(StepCounter& counter, const StepHooks& hooks);
-    // Stops the sums at their next share of stars and forgets the step: the table is as it
-    // was before begin.
+    // Stops the sums at their next piece (a share of stars, or a row of each pair once) and
+    // forgets the step: the table is as it was before begin.
     void abandon();
 
 private:
