@@ -124,8 +124,9 @@ struct Stream {
     Real rx, ry, rz;      // their sums
     Real cx, cy, cz;      // the sums of the stars they meet
 
-    // Steps t .. t + K - 1, each stage of all K before the next: the K chains of square
-    // roots and divisions are independent, and so overlap.
+    // Steps t .. t + K - 1: the separations, square roots, reciprocals and exps of all K
+    // first, then each step's pulls and sums in order. The K chains are independent, and so
+    // overlap.
     template <int K, bool kRamp>
     [[gnu::always_inline]] void steps(int32_t t) {
         typename V::Mask valid = everyLane<V>();
@@ -136,18 +137,14 @@ struct Stream {
         }
         const auto load = [valid](const double* p) { return kRamp ? V::loadWhere(valid, p) : V::load(p); };
         Pair<V> p[K];
-        Real fRow[K], fColumn[K];
 #pragma GCC unroll 8
         for (int k = 0; k < K; ++k)
             p[k] = pairOf<V>(load(g.x + t + k), load(g.y + t + k), load(g.z + t + k), xi, yi, zi, valid);
 #pragma GCC unroll 8
         for (int k = 0; k < K; ++k) share(g, p[k]);
 #pragma GCC unroll 8
-        for (int k = 0; k < K; ++k) fRow[k] = pull<V, kModerate>(p[k], load(g.m + t + k));
-#pragma GCC unroll 8
-        for (int k = 0; k < K; ++k) fColumn[k] = pull<V, kModerate>(p[k], mi);
-#pragma GCC unroll 8
-        for (int k = 0; k < K; ++k) add(t + k, p[k], fRow[k], fColumn[k]);
+        for (int k = 0; k < K; ++k)
+            add(t + k, p[k], pull<V, kModerate>(p[k], load(g.m + t + k)), pull<V, kModerate>(p[k], mi));
     }
 
     // Step t's terms, in order; then star t has met the whole row and leaves the stream.
