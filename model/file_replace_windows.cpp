@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include "model/file_replace_parts.h"
+#include "model/recording_lock.h"
 
 namespace selvane {
 
@@ -56,6 +57,7 @@ struct Target {
     bool exists = false;
     DWORD attributes = 0;
     const char* problem = nullptr;
+    ReplaceLock lock;  // held until the replacement has the name
 };
 
 Target examine(const fs::path& requested) {
@@ -86,6 +88,8 @@ Target examine(const fs::path& requested) {
     else if (info.nNumberOfLinks != 1)
         t.problem = "has more than one name (hard links)";
     CloseHandle(old);
+    // Refused here, before ReplaceFileW, which would otherwise leave a temporary of its own.
+    if (!t.problem && !t.lock.take(t.path)) t.problem = kRecordingInUse;
     return t;
 }
 
@@ -116,7 +120,7 @@ bool folderWritable(const fs::path&) { return true; }
 }  // namespace file_replace_parts
 
 bool replaceFileContents(const fs::path& requested, const std::string& bytes) {
-    const Target target = examine(requested);
+    Target target = examine(requested);
     if (target.problem) return false;
     const fs::path& path = target.path;
     DWORD kept = FILE_ATTRIBUTE_NORMAL;
@@ -134,6 +138,10 @@ bool replaceFileContents(const fs::path& requested, const std::string& bytes) {
         }
         const bool written = writeAll(file, bytes);
         const bool closed = CloseHandle(file) != 0;
+        // Wine moves nothing over a file open anywhere, whatever it shares, so the lock goes
+        // first; a recorder starting just then still shares its file only with readers, and
+        // the move fails on that.
+        target.lock.release();
         if (written && closed && takePlace(temporary, path, target.exists)) return true;
         DeleteFileW(temporary.c_str());
         return false;
