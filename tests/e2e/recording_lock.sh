@@ -17,9 +17,11 @@ enter_work_folder
 start_display || exit 1
 use_prefix "$prefix" || { echo "cannot prepare the Wine prefix $prefix"; exit 1; }
 
+# shellcheck disable=SC2034  # both are read by the checks, which are evaluated
 refusal="being recorded or replayed by another program"
 # Runs a writer and checks it is refused with exit 2, naming why when NAMED is given.
 refused() {
+  # shellcheck disable=SC2034
   local what=$1 named=$2; shift 2
   "$@" >/dev/null 2>err.txt
   check '[ $? -eq 2 ] && { [ -z "$named" ] || grep -q "$refusal" err.txt; }' "$what is refused"
@@ -87,6 +89,7 @@ xdotool key Return 2>/dev/null
 # The dialog asks before overwriting an existing file; its default answer is yes.
 wait_for 2 window_gone "$dialog" || xdotool key Return 2>/dev/null
 check 'wait_for 10 window_gone "$dialog"' "the save dialog closes"
+# shellcheck disable=SC2034  # read by the check
 before=$(header_frames Recorder.wrk)
 check 'wait_for 20 recording $((before + 1))' "the recording goes on after the refused save"
 click "$viewer" 228 411                  # Stop
