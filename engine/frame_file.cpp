@@ -55,6 +55,7 @@ void FrameFile::closeRecording() {
     if (workFile_) std::fclose(workFile_);
     workFile_ = nullptr;
     lockPending_ = false;
+    recording_ = false;
 }
 
 bool FrameFile::tableFits(const StarTable& table) const {
@@ -87,6 +88,7 @@ bool FrameFile::createRecording(const StarTable& table) {
     recordingStars_ = std::max<int32_t>(table.starCount, 0);
     workFile_ = openRecordingExclusively(path_);
     if (!workFile_) return false;
+    recording_ = true;
     // A new file holds no frames yet, so its header starts at 0 whatever this object
     // recorded before; the header must always match the frames present.
     return writeHeaderCount(recording::kStarCountOffset, recordingStars_) &&
@@ -108,7 +110,7 @@ void FrameFile::keepWholeFrames() {
 }
 
 int32_t FrameFile::finishRecording() {
-    if (!workFile_ || lockPending_) return -1;
+    if (!workFile_ || !recording_) return -1;  // a replay has nothing to mend
     if (!stopped_ && std::fflush(workFile_) != 0) keepWholeFrames();
     if (!workFile_) return -1;
     unsigned char header[kHeaderBytes] = {};

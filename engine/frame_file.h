@@ -78,6 +78,7 @@ private:
     int32_t recordingStars_ = 0;
     bool stopped_ = false;  // a write failed: nothing more is written to this recording
     bool lockPending_ = false;  // a replay that could not yet take the shared lock
+    bool recording_ = false;    // the stream was made by createRecording
     std::vector<double> scratch_;  // one plane, so a short read never disturbs the table
 };
 
