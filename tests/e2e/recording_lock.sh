@@ -71,7 +71,8 @@ close_window "$viewer"
 check '[ "$(program_exit 10)" = 0 ]' "the Player ends with exit code 0"
 check 'cmp -s Recorder.wrk native.wrk' "the replayed recording is unchanged"
 
-# --- Save As onto the Recorder.wrk the Symulator records: refused, with no temporary left.
+# --- The Symulator records: no other writer comes in, and Save As onto its Recorder.wrk is
+# refused with no temporary left.
 open_initialise init.png
 click "$init" 231 423                    # Compose
 click "$init" 332 423                    # Symulator
@@ -80,6 +81,7 @@ need '[ -n "$viewer" ]' "the Symulator opens its window"
 need 'wait_for 10 locate_painted_client "$viewer" sym.png "#000000" 100 100' "the Symulator is painted"
 click "$viewer" 228 411                  # RUN
 need 'wait_for 20 recording 2' "the Symulator records"
+writers_refused "Symulator"
 xdotool windowraise "$init" 2>/dev/null   # the menu bar may lie under the Symulator
 need 'choose_file_item "$init" 2' "the File menu drops down"
 dialog=$(wait_window 'データを保存する' 10)
