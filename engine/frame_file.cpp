@@ -136,7 +136,8 @@ void FrameFile::recordFrame(const StarTable& table) {
 }
 
 bool FrameFile::writeFrame(const StarTable& table, int32_t k) {
-    if (!workFile_ || stopped_ || !tableFits(table)) return false;
+    // A replay's stream only reads; the file it shows is not this program's to change.
+    if (!workFile_ || !recording_ || stopped_ || !tableFits(table)) return false;
     if (k > fileFrames_) return false;  // would leave unwritten frames before it
     if (k == fileFrames_ && fileFrames_ == std::numeric_limits<int32_t>::max()) return false;
     int64_t offset = 0;
