@@ -37,7 +37,8 @@ writers_refused() {
 # Whether the program ends within 10 s with exit code 0. Waited for in this shell: a wait in a
 # subshell may miss a program that ends meanwhile.
 ends_well() {
-  wait_for 10 eval '! kill -0 "$PROGRAM_PID" 2>/dev/null' && wait "$PROGRAM_PID" && PROGRAM_PID=
+  program_exit 10
+  [ "$PROGRAM_EXIT" = 0 ]
 }
 recording() { [ "$(header_frames Recorder.wrk)" -ge "$1" ] 2>/dev/null; }
 whole() { "$batch" info "$1" | grep -qx "consistent: yes"; }
