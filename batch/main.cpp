@@ -26,7 +26,6 @@
 #include "engine/energy.h"
 #include "engine/frame_file.h"
 #include "engine/fast_gravity_step.h"
-#include "engine/recording_layout.h"
 #include "engine/recording_summary.h"
 #include "model/compose.h"
 #include "model/file_replace.h"
@@ -59,25 +58,6 @@ std::string recordProblem(const std::string& path) {
     readOnly = readOnly || access(path.c_str(), W_OK) != 0;
 #endif
     return readOnly ? "is read-only" : "";
-}
-
-// After a failed write: cuts the recording back to the frames its header and its bytes
-// both hold, so what remains is a consistent recording. Returns those frames.
-int64_t keepConsistentPart(const std::string& path, int32_t starCount) {
-    const RecordingSummary summary = inspectRecording(path);
-    if (!summary.readable) return 0;
-    int64_t frames = summary.starCount == starCount ? std::max<int64_t>(0, summary.headerFrames) : 0;
-    if (starCount > 0) frames = std::min(frames, summary.framesInFile);
-    std::FILE* file = std::fopen(path.c_str(), "r+b");
-    if (!file) return 0;
-    unsigned char header[recording::kHeaderBytes];
-    recording::putInt32(header + recording::kStarCountOffset, starCount);
-    recording::putInt32(header + recording::kFrameCountOffset, static_cast<int32_t>(frames));
-    const bool written = std::fwrite(header, 1, sizeof header, file) == sizeof header;
-    if (std::fclose(file) != 0 || !written) return 0;
-    std::error_code error;
-    fs::resize_file(path, static_cast<uintmax_t>(recording::frameOffset(starCount, frames)), error);
-    return error ? 0 : frames;
 }
 
 int composeCommand(CommandLine& line) {
@@ -177,8 +157,9 @@ int runCommand(CommandLine& line) {
             lastReport = now;
         }
     }
-    const int32_t stars = recording.recordingStarCount();
     const int32_t offered = recording.recordedFrames();
+    // Checked, and cut back to its whole frames after a failing disk, before its lock is let go.
+    const int32_t kept = std::max(recording.finishRecording(), 0);
     recording.closeRecording();
     // Every frame is whole on disk already, and the diagnostics keep the rows of those frames;
     // an interrupted run saves no end state.
@@ -186,7 +167,7 @@ int runCommand(CommandLine& line) {
         if (measuring && !replaceFileContents(diagnosticsPath, diagnostics.text()))
             fail("cannot write " + diagnosticsPath);
         std::fprintf(stderr, "selvane-batch: stopped after %lld of %lld steps; %s keeps %d frames\n", stepsDone,
-                     line.steps, recordPath.c_str(), inspectRecording(recordPath).headerFrames);
+                     line.steps, recordPath.c_str(), kept);
         return 128 + stopRequest();
     }
 
@@ -194,14 +175,9 @@ int runCommand(CommandLine& line) {
     if (saving && !saveStarData(savePath, table, params)) status = fail("cannot write " + savePath);
     if (measuring && !replaceFileContents(diagnosticsPath, diagnostics.text()))
         status = fail("cannot write " + diagnosticsPath);
-    // Writes are buffered, so only the closed file tells whether every frame arrived.
-    const RecordingSummary summary = inspectRecording(recordPath);
-    if (!summary.readable || !summary.consistent || summary.starCount != stars || summary.headerFrames != offered ||
-        summary.framesInFile != offered) {
-        const int64_t kept = keepConsistentPart(recordPath, stars);
+    if (kept != offered)
         status = fail("recording " + recordPath + " was cut short: it keeps " + std::to_string(kept) + " of " +
                       std::to_string(offered) + " frames");
-    }
     return status;
 }
 

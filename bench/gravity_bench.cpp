@@ -40,24 +40,36 @@ void stepGalaxy(benchmark::State& state, bool plain, StepChoice choice) {
 }
 
 void plainStep(benchmark::State& state) { stepGalaxy(state, true, {}); }
+// Each pair once with multiply-add divisions (the default), and the kernel before it, every
+// ordered pair on its own with the processor's divisions, on 1 thread and on every core.
 void fastStepOneThread(benchmark::State& state) { stepGalaxy(state, false, {1}); }
 void fastStep(benchmark::State& state) { stepGalaxy(state, false, {}); }
+void eachPairStepOneThread(benchmark::State& state) { stepGalaxy(state, false, {1, StepPath::Avx512, false}); }
+void eachPairStep(benchmark::State& state) { stepGalaxy(state, false, {0, StepPath::Avx512, false}); }
 
 // {stars, Scale, Size of Star}: spread out, and dense enough that many pairs need exp (4096
 // stars a Size of Star 20 apart do not fit in Scale 100). The share of pairs closer than
 // exp's reach depends on Scale alone, so 16384 stars keep both Scales; every star fits in
-// either. Wall time, as the fast step uses every core.
-#define GALAXIES                                                                                        \
-    ->Args({1024, 2500, 20})->Args({1024, 100, 1})->Args({4096, 2500, 20})->Args({4096, 100, 1})      \
-        ->Unit(benchmark::kMillisecond)                                                                 \
-        ->UseRealTime()
-#define LARGE_GALAXIES ->Args({16384, 2500, 20})->Args({16384, 100, 1})->Unit(benchmark::kMillisecond)->UseRealTime()
-BENCHMARK(plainStep) GALAXIES;
-BENCHMARK(plainStep) LARGE_GALAXIES->Iterations(1);  // seconds a step
-BENCHMARK(fastStepOneThread) GALAXIES;
-BENCHMARK(fastStepOneThread) LARGE_GALAXIES;
-BENCHMARK(fastStep) GALAXIES;
-BENCHMARK(fastStep) LARGE_GALAXIES;
+// either. Wall time, as the fast step uses every core. The rows of one galaxy run one after
+// the other, so the ratios are side by side.
+#define GALAXY(stars, scale, size) ->Args({stars, scale, size})->Unit(benchmark::kMillisecond)->UseRealTime()
+#define KERNEL_ROWS(stars, scale, size)                  \
+    BENCHMARK(eachPairStepOneThread) GALAXY(stars, scale, size); \
+    BENCHMARK(fastStepOneThread) GALAXY(stars, scale, size);     \
+    BENCHMARK(eachPairStep) GALAXY(stars, scale, size);          \
+    BENCHMARK(fastStep) GALAXY(stars, scale, size)
+BENCHMARK(plainStep) GALAXY(1024, 2500, 20);
+KERNEL_ROWS(1024, 2500, 20);
+BENCHMARK(plainStep) GALAXY(1024, 100, 1);
+KERNEL_ROWS(1024, 100, 1);
+BENCHMARK(plainStep) GALAXY(4096, 2500, 20);
+KERNEL_ROWS(4096, 2500, 20);
+BENCHMARK(plainStep) GALAXY(4096, 100, 1);
+KERNEL_ROWS(4096, 100, 1);
+BENCHMARK(plainStep) GALAXY(16384, 2500, 20)->Iterations(1);  // seconds a step
+KERNEL_ROWS(16384, 2500, 20);
+BENCHMARK(plainStep) GALAXY(16384, 100, 1)->Iterations(1);
+KERNEL_ROWS(16384, 100, 1);
 
 // The default galaxy (Scale 250, Size of Star 20) and smaller: the fast step's default
 // choice must not lose to the plain loop where there is little to share out.
@@ -65,18 +77,26 @@ BENCHMARK(fastStep) LARGE_GALAXIES;
 BENCHMARK(plainStep) SMALL_GALAXIES;
 BENCHMARK(fastStep) SMALL_GALAXIES;
 
-// Each instruction set the processor has, on every core, for the ratio per instruction set.
+// Each instruction set the processor has, on every core, for the ratio per instruction set:
+// with AVX2 and AVX-512 each pair once and each ordered pair on its own side by side.
 [[maybe_unused]] const bool pathRowsRegistered = [] {
     const std::pair<StepPath, const char*> paths[] = {
         {StepPath::Scalar, "Scalar"}, {StepPath::Sse2, "Sse2"}, {StepPath::Avx2, "Avx2"}, {StepPath::Avx512, "Avx512"}};
-    for (const auto& [path, name] : paths) {
-        if (!selvane::stepPathAvailable(path)) continue;
-        benchmark::RegisterBenchmark((std::string("fastStepPath/") + name).c_str(),
-                                     [path = path](benchmark::State& state) { stepGalaxy(state, false, {0, path}); })
-            ->Args({4096, 2500, 20})
-            ->Args({4096, 100, 1})
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
+    for (int64_t scale : {2500, 100}) {
+        for (const auto& [path, name] : paths) {
+            if (!selvane::stepPathAvailable(path)) continue;
+            for (bool pairOnce : {false, true}) {
+                if (pairOnce && path < StepPath::Avx2) continue;
+                const std::string row = std::string(pairOnce ? "fastStepPath/" : "eachPairStepPath/") + name;
+                benchmark::RegisterBenchmark(row.c_str(),
+                                             [path = path, pairOnce](benchmark::State& state) {
+                                                 stepGalaxy(state, false, {0, path, pairOnce});
+                                             })
+                    ->Args({4096, scale, scale == 100 ? 1 : 20})
+                    ->Unit(benchmark::kMillisecond)
+                    ->UseRealTime();
+            }
+        }
     }
     return true;
 }();

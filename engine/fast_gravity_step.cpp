@@ -2,6 +2,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <climits>
+#include <immintrin.h>
+#include <cmath>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
@@ -15,36 +18,111 @@ namespace selvane {
 namespace {
 
 using step_kernels::Galaxy;
+using step_kernels::PairsOnceRow;
+using step_kernels::RowSegment;
+using step_kernels::Sums;
 using step_kernels::SumRange;
 
-// Stars i summed between two looks at a request to stop: at the largest galaxy a few tens of
-// milliseconds, and a multiple of 8 so every piece but a share's last is whole vectors.
+// Stars i summed between two looks at a request to stop, for each ordered pair on its own: at
+// the largest galaxy a few tens of milliseconds, and a multiple of 8 so every piece but a
+// share's last is whole vectors. Each pair once looks between rows, a stream over at most every
+// star each.
 constexpr int32_t kPieceStars = 512;
 
-// One step's sums cut into shares of the stars i, one share a thread.
-struct Shares {
+// Share 0 of each pair once streams over a little less than its even part: the other shares
+// wait for its rows at first, so it should run ahead.
+constexpr double kFirstShareLead = 0.95;
+
+// The kernels of one way of summing: each ordered pair on its own (sumRange), or each pair once
+// by rows of `lanes` stars.
+struct Kernels {
     SumRange sumRange = nullptr;
-    const Galaxy* galaxy = nullptr;
-    int count = 0;
-    const std::atomic<bool>* stop = nullptr;  // a background step's; none for fastGravityStep
+    PairsOnceRow pairsOnceRow = nullptr;
+    int lanes = 0;
 };
 
-// Shares start on multiples of 8 so each is whole vectors but its last.
+// One step's sums cut into shares, one share a thread: each ordered pair on its own, share t
+// the stars i from begin(t); or each pair once, share t every row's stream over the stars j
+// from edge(t).
+struct Shares {
+    Kernels kernels;
+    const Galaxy* galaxy = nullptr;
+    int count = 0;
+    Sums sums{};             // each pair once: the pulls so far, all +0 at the start
+    int32_t* done = nullptr;  // and per share, the rows it has finished
+    bool massesModerate = false;
+    const std::atomic<bool>* stop = nullptr;  // a background step's; none for fastGravityStep
+
+    // Shares start on multiples of 8 so each is whole vectors but its last.
+    int32_t begin(int t) const {
+        const int32_t n = galaxy->n;
+        const int32_t start = static_cast<int32_t>(static_cast<int64_t>((n + 7) / 8) * t / count) * 8;
+        return start < n ? start : n;
+    }
+    // Share t streams over about n sqrt(t / count) to n sqrt((t + 1) / count): as much work
+    // each, and a little less for share 0, which the others follow.
+    int32_t edge(int t) const {
+        if (t >= count) return galaxy->n;
+        const double part = std::sqrt(static_cast<double>(t) / count) * kFirstShareLead;
+        return static_cast<int32_t>(galaxy->n * part) / kernels.lanes * kernels.lanes;
+    }
+    bool stopped() const { return stop && stop->load(std::memory_order_relaxed); }
+};
+
+// Share t's part of each pair once: every row that starts before its last star j, in order. A
+// row that starts before its first star j continues the stream share t - 1 ended, so it waits
+// for that share to finish the row; a share never waits for a later one. A share that stops
+// says it has finished every row, so none waits for it.
+void sumPairsOnce(const Shares& shares, int t) {
+    const int32_t lanes = shares.kernels.lanes, first = shares.edge(t), last = shares.edge(t + 1);
+    for (int32_t row = 0; row * lanes < last; ++row) {
+        const int32_t b = row * lanes;
+        bool stopped = shares.stopped();
+        for (int spins = 0; !stopped && t > 0 && b < first && __atomic_load_n(&shares.done[t - 1], __ATOMIC_ACQUIRE) <= row;
+             ++spins) {
+            if (spins < 256)
+                _mm_pause();
+            else
+                std::this_thread::yield();
+            stopped = shares.stopped();
+        }
+        if (stopped) {
+            __atomic_store_n(&shares.done[t], INT32_MAX, __ATOMIC_RELEASE);
+            return;
+        }
+        const bool own = b >= first;
+        shares.kernels.pairsOnceRow(*shares.galaxy, shares.sums,
+                                    {row, own ? b + lanes : first, last, own, shares.massesModerate});
+        __atomic_store_n(&shares.done[t], row + 1, __ATOMIC_RELEASE);
+    }
+}
+
+// sum + v with the sum the first operand, as the plain loop compiles its last addition: where
+// two NaNs meet x86 keeps the first, and the compiler may swap the operands of a + b.
+double sumFirst(double sum, double v) {
+    __asm__("addsd %[v], %[sum]" : [sum] "+x"(sum) : [v] "x"(v));
+    return sum;
+}
+
 void sumShare(const Shares& shares, int t) {
-    const int32_t n = shares.galaxy->n;
-    const int32_t octets = (n + 7) / 8;
-    const int32_t begin = static_cast<int32_t>(static_cast<int64_t>(octets) * t / shares.count) * 8;
-    int32_t end = static_cast<int32_t>(static_cast<int64_t>(octets) * (t + 1) / shares.count) * 8;
-    if (end > n) end = n;
-    for (int32_t from = begin; from < end; from += kPieceStars) {
-        if (shares.stop && shares.stop->load(std::memory_order_relaxed)) return;
-        shares.sumRange(*shares.galaxy, from, end - from > kPieceStars ? from + kPieceStars : end);
+    if (shares.kernels.pairsOnceRow) return sumPairsOnce(shares, t);
+    const int32_t end = shares.begin(t + 1);
+    for (int32_t from = shares.begin(t); from < end; from += kPieceStars) {
+        if (shares.stopped()) return;
+        shares.kernels.sumRange(*shares.galaxy, from, end - from > kPieceStars ? from + kPieceStars : end);
     }
 }
 
 // Sums every share, share 0 on this thread; returns when all are done.
 void sumShares(const Shares& shares) {
     runShares(shares.count, [&shares](int t) { sumShare(shares, t); });
+    if (!shares.kernels.pairsOnceRow || shares.stopped()) return;
+    const Galaxy& g = *shares.galaxy;
+    for (int32_t i = 0; i < g.n; ++i) {
+        g.vx[i] = sumFirst(shares.sums.x[i], g.vx[i]);
+        g.vy[i] = sumFirst(shares.sums.y[i], g.vy[i]);
+        g.vz[i] = sumFirst(shares.sums.z[i], g.vz[i]);
+    }
 }
 
 // The thread that sums a background step, share 0 itself and the others on the pool, so the
@@ -110,20 +188,48 @@ Summer& summer() {
     return *instance;
 }
 
-// The best kernel at or below the one asked for that the processor runs.
-SumRange kernelFor(StepPath path) {
-    const InstructionSets& has = instructionSets();
-    if (path == StepPath::Avx512 && has.avx512) return step_kernels::avx512::sumRange;
-    if (path >= StepPath::Avx2 && has.avx2Fma) return step_kernels::avx2::sumRange;
-    if (path != StepPath::Scalar) return step_kernels::sse2::sumRange;
-    return step_kernels::sumRangeScalar;
-}
-
 int threadsFor(int32_t n, int asked) {
     int threads = sharesWorthRunning(n, asked);
     if (threads > n / 8) threads = n / 8 > 1 ? n / 8 : 1;
     return threads;
 }
+
+// The best kernels at or below the ones asked for that the processor runs.
+Kernels kernelsFor(const StepChoice& choice) {
+    namespace k = step_kernels;
+    const InstructionSets& has = instructionSets();
+    if (choice.path == StepPath::Avx512 && has.avx512)
+        return choice.pairOnce ? Kernels{nullptr, k::avx512::pairsOnceRow, 8} : Kernels{k::avx512::sumRange};
+    if (choice.path >= StepPath::Avx2 && has.avx2Fma)
+        return choice.pairOnce ? Kernels{nullptr, k::avx2::pairsOnceRow, 4} : Kernels{k::avx2::sumRange};
+    if (choice.path != StepPath::Scalar) return {k::sse2::sumRange};
+    return {k::sumRangeScalar};
+}
+
+// Every |m| in [2^-100, 2^100] (false for NaN).
+bool massesModerate(const Galaxy& g) {
+    bool moderate = true;
+    for (int32_t j = 0; j < g.n; ++j) {
+        const double magnitude = std::fabs(g.m[j]);
+        moderate = moderate && magnitude >= 0x1p-100 && magnitude <= 0x1p100;
+    }
+    return moderate;
+}
+
+// The shares of one step; each pair once works in `space`, made ready here.
+Shares sharesFor(const Galaxy& galaxy, const StepChoice& choice, PairsOnceSpace& space) {
+    Shares shares{kernelsFor(choice), &galaxy, threadsFor(galaxy.n, choice.threads)};
+    if (shares.kernels.pairsOnceRow) {
+        const size_t n = static_cast<size_t>(galaxy.n);
+        space.sums.assign(3 * n, 0.0);
+        space.done.assign(static_cast<size_t>(shares.count), 0);
+        shares.sums = {space.sums.data(), space.sums.data() + n, space.sums.data() + 2 * n};
+        shares.done = space.done.data();
+        shares.massesModerate = massesModerate(galaxy);
+    }
+    return shares;
+}
+
 
 }  // namespace
 
@@ -151,7 +257,7 @@ void BackgroundStep::begin(StarTable& table, const SimulationParameters& params,
     // The sums go into copies, so the table's velocities stay readable until the step ends.
     velX_ = table.velX, velY_ = table.velY, velZ_ = table.velZ;
     galaxy_.vx = velX_.data(), galaxy_.vy = velY_.data(), galaxy_.vz = velZ_.data();
-    const Shares shares{kernelFor(choice.path), &galaxy_, threadsFor(galaxy_.n, choice.threads)};
+    const Shares shares = sharesFor(galaxy_, choice, pairsOnce_);
     // A small galaxy is less work than waking a thread.
     onWorkers_ = galaxy_.n >= kStarsWorthWorkers && summer().start(shares);
     if (!onWorkers_) sumShares(shares);
@@ -184,8 +290,8 @@ void fastGravityStep(StarTable& table, const SimulationParameters& params, StepC
     Galaxy galaxy;
     if (galaxyToStep(table, params, galaxy)) {
         // Velocity sums read only positions, so the shares of i are independent.
-        const Shares shares{kernelFor(choice.path), &galaxy, threadsFor(galaxy.n, choice.threads)};
-        sumShares(shares);
+        PairsOnceSpace space;
+        sumShares(sharesFor(galaxy, choice, space));
         moveStars(table);
     }
     finishStep(params, counter, hooks);

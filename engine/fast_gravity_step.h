@@ -12,9 +12,18 @@ enum class StepPath { Scalar, Sse2, Avx2, Avx512 };
 struct StepChoice {
     int threads = 0;  // 0: every core, or one where the galaxy is too small to pay
     StepPath path = StepPath::Avx512;  // the best the processor has at or below this
+    // With AVX2 or AVX-512: each pair's shared work once and divisions from multiply-adds;
+    // false sums every ordered pair on its own with the processor's divisions, as before.
+    bool pairOnce = true;
 };
 
 bool stepPathAvailable(StepPath path);
+
+// The working space of each pair once: the pulls so far, and the rows each share has finished.
+struct PairsOnceSpace {
+    std::vector<double> sums;
+    std::vector<int32_t> done;
+};
 
 // gravityStep's result, hooks and counter, bit for bit, summed on all cores with vectors.
 // One caller at a time: every step shares one pool of workers.
@@ -37,8 +46,8 @@ public:
     bool summed(int milliseconds = 0);
     // Waits for the sums, then moves the stars and ends the step; nothing with none in flight.
     void finish(StepCounter& counter, const StepHooks& hooks);
-    // Stops the sums at their next share of stars and forgets the step: the table is as it
-    // was before begin.
+    // Stops the sums at their next piece (a share of stars, or a row of each pair once) and
+    // forgets the step: the table is as it was before begin.
     void abandon();
 
 private:
@@ -46,6 +55,7 @@ private:
     SimulationParameters params_;
     step_kernels::Galaxy galaxy_{};
     std::vector<double> velX_, velY_, velZ_;  // the step's velocities, kept for the next
+    PairsOnceSpace pairsOnce_;
     bool moving_ = false;
     bool onWorkers_ = false;
     bool inFlight_ = false;

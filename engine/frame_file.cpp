@@ -1,11 +1,8 @@
 #include "engine/frame_file.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <limits>
 #include <new>
-#include <stdexcept>
-#include <system_error>
 #include <utility>
 
 #include "engine/recording_layout.h"
@@ -57,6 +54,8 @@ FrameFile::~FrameFile() { closeRecording(); }
 void FrameFile::closeRecording() {
     if (workFile_) std::fclose(workFile_);
     workFile_ = nullptr;
+    lockPending_ = false;
+    recording_ = false;
 }
 
 bool FrameFile::tableFits(const StarTable& table) const {
@@ -89,24 +88,43 @@ bool FrameFile::createRecording(const StarTable& table) {
     recordingStars_ = std::max<int32_t>(table.starCount, 0);
     workFile_ = openRecordingExclusively(path_);
     if (!workFile_) return false;
+    recording_ = true;
     // A new file holds no frames yet, so its header starts at 0 whatever this object
     // recorded before; the header must always match the frames present.
     return writeHeaderCount(recording::kStarCountOffset, recordingStars_) &&
            writeHeaderCount(recording::kFrameCountOffset, 0) && std::fflush(workFile_) == 0;
 }
 
+bool FrameFile::keepOnly(int32_t frames) {
+    // Cut and counted through the locked stream, so no other writer comes in between.
+    workFile_ = cutRecording(workFile_, recording::frameOffset(recordingStars_, frames));
+    fileFrames_ = frames;
+    return workFile_ && writeHeaderCount(recording::kStarCountOffset, recordingStars_) &&
+           writeHeaderCount(recording::kFrameCountOffset, frames) && std::fflush(workFile_) == 0;
+}
+
 void FrameFile::keepWholeFrames() {
-    std::fclose(workFile_);  // what it still holds is dropped with it
-    workFile_ = nullptr;
     stopped_ = true;
-    try {
-        std::error_code error;
-        std::filesystem::resize_file(path_, static_cast<uintmax_t>(recording::frameOffset(recordingStars_, fileFrames_)),
-                                     error);
-    } catch (const std::bad_alloc&) {
-        // the partial frame stays behind the header's count, where no reader looks
-    }
-    workFile_ = std::fopen(path_.c_str(), "rb");
+    // The header may have reached the disk with the next count before the failure.
+    keepOnly(fileFrames_);
+}
+
+int32_t FrameFile::finishRecording() {
+    if (!workFile_ || !recording_) return -1;  // a replay has nothing to mend
+    if (!stopped_ && std::fflush(workFile_) != 0) keepWholeFrames();
+    if (!workFile_) return -1;
+    unsigned char header[kHeaderBytes] = {};
+    const bool read = seekTo(workFile_, 0) && std::fread(header, 1, sizeof header, workFile_) == sizeof header;
+    const int64_t length = fileLength(workFile_);
+    if (length < kHeaderBytes) return keepOnly(0) ? 0 : -1;
+    int32_t frames = fileFrames_;
+    if (recordingStars_ > 0)
+        frames = clampToInt32(std::min<int64_t>(frames, (length - kHeaderBytes) / recording::frameBytes(recordingStars_)));
+    const bool whole = read && recording::getInt32(header + recording::kStarCountOffset) == recordingStars_ &&
+                       recording::getInt32(header + recording::kFrameCountOffset) == frames &&
+                       length == recording::frameOffset(recordingStars_, frames);
+    if (whole) return frames;
+    return keepOnly(frames) ? frames : -1;
 }
 
 void FrameFile::recordFrame(const StarTable& table) {
@@ -118,7 +136,8 @@ void FrameFile::recordFrame(const StarTable& table) {
 }
 
 bool FrameFile::writeFrame(const StarTable& table, int32_t k) {
-    if (!workFile_ || stopped_ || !tableFits(table)) return false;
+    // A replay's stream only reads; the file it shows is not this program's to change.
+    if (!workFile_ || !recording_ || stopped_ || !tableFits(table)) return false;
     if (k > fileFrames_) return false;  // would leave unwritten frames before it
     if (k == fileFrames_ && fileFrames_ == std::numeric_limits<int32_t>::max()) return false;
     int64_t offset = 0;
@@ -152,6 +171,8 @@ bool FrameFile::writeFrame(const StarTable& table, int32_t k) {
 
 bool FrameFile::loadFrame(StarTable& table, int32_t k) {
     if (!workFile_ || !tableFits(table)) return false;
+    // Once the program that recorded the file lets it go, no other writer may change it under us.
+    if (lockPending_) lockPending_ = !shareRecording(workFile_);
     int64_t offset = 0;
     if (!frameOffset(k, offset)) return false;
     const int64_t n = recordingStars_;
@@ -180,8 +201,10 @@ bool FrameFile::openRecording(StarTable& table) {
     replayFrames_ = 0;
     recordingStars_ = 0;
     // Only read: a replay never writes, and a recording on a read-only file or medium replays too.
-    workFile_ = std::fopen(path_.c_str(), "rb");
+    bool shared = false;
+    workFile_ = openRecordingForReplay(path_, shared);
     if (!workFile_) return false;
+    lockPending_ = !shared;
 
     unsigned char header[kHeaderBytes] = {};
     size_t got = 0;

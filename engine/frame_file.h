@@ -42,6 +42,11 @@ public:
     // False only when the file cannot be opened.
     bool openRecording(StarTable& table);
     void closeRecording();
+    // Ends a recording before it is closed, still under its lock: the file is made to hold
+    // exactly the frames its header counts (a failing disk may have left part of a frame, or a
+    // count ahead of the frames). Returns those frames, or -1 when the file could not be read
+    // back or mended.
+    int32_t finishRecording();
 
     // Frames offered to recordFrame over this object's life, written or not.
     int32_t recordedFrames() const { return recordedFrames_; }
@@ -58,8 +63,11 @@ private:
     bool frameOffset(int32_t k, int64_t& offset) const;
     bool writeHeaderCount(int64_t offset, int32_t value);
     // After a failed write (a full disk): cuts the file back to the frames its header holds
-    // and keeps it for replay only, so the recording stays whole and grows no more.
+    // and keeps it for replay only, so the recording stays whole and grows no more. The lock
+    // is kept throughout.
     void keepWholeFrames();
+    // Cuts the file to `frames` frames and has the header count them; false when it could not.
+    bool keepOnly(int32_t frames);
 
     std::string path_;
     int64_t byteLimit_;
@@ -69,6 +77,8 @@ private:
     int32_t replayFrames_ = 0;
     int32_t recordingStars_ = 0;
     bool stopped_ = false;  // a write failed: nothing more is written to this recording
+    bool lockPending_ = false;  // a replay that could not yet take the shared lock
+    bool recording_ = false;    // the stream was made by createRecording
     std::vector<double> scratch_;  // one plane, so a short read never disturbs the table
 };
 

@@ -23,16 +23,42 @@ struct Lanes {
     static Real div(Real a, Real b) { return _mm256_div_pd(a, b); }
     static Real sqrt(Real a) { return _mm256_sqrt_pd(a); }
     static Real fmadd(Real a, Real b, Real c) { return _mm256_fmadd_pd(a, b, c); }
+    static Real fnmadd(Real a, Real b, Real c) { return _mm256_fnmadd_pd(a, b, c); }
+    static Real divWhere(Mask m, Real q, Real a, Real b) { return _mm256_blendv_pd(q, _mm256_div_pd(a, b), m); }
+    static Real loadWhere(Mask m, const double* p) { return _mm256_maskload_pd(p, asInt(m)); }
+    static void storeWhere(Mask m, double* p, Real v) { _mm256_maskstore_pd(p, asInt(m), v); }
+    static Real reverse(Real a) { return _mm256_permute4x64_pd(a, 0x1b); }
+    // Lanes 1.. move down one; *top enters the last lane.
+    static Real shiftDown(Real a, const double* top) {
+        return _mm256_blend_pd(_mm256_permute4x64_pd(a, 0x39), _mm256_broadcast_sd(top), 0x8);
+    }
+    static void storeFirst(double* p, Real a) { _mm_store_sd(p, _mm256_castpd256_pd128(a)); }
+    static Real subWhere(Mask m, Real sum, Real term) { return _mm256_sub_pd(sum, _mm256_and_pd(m, term)); }
     static Real abs(Real a) { return _mm256_andnot_pd(_mm256_set1_pd(-0.0), a); }
     static Mask greater(Real a, Real b) { return _mm256_cmp_pd(a, b, _CMP_GT_OQ); }
     static Mask greaterEqual(Real a, Real b) { return _mm256_cmp_pd(a, b, _CMP_GE_OQ); }
     static Mask less(Real a, Real b) { return _mm256_cmp_pd(a, b, _CMP_LT_OQ); }
+    static Mask lessEqual(Real a, Real b) { return _mm256_cmp_pd(a, b, _CMP_LE_OQ); }
     static Mask equal(Real a, Real b) { return _mm256_cmp_pd(a, b, _CMP_EQ_OQ); }
     static Mask andNot(Mask a, Mask b) { return _mm256_andnot_pd(a, b); }
     static Mask both(Mask a, Mask b) { return _mm256_and_pd(a, b); }
+    static Mask none() { return _mm256_setzero_pd(); }
     static unsigned bits(Mask m) { return static_cast<unsigned>(_mm256_movemask_pd(m)); }
     static Real where(Mask m, Real v) { return _mm256_and_pd(m, v); }
-    static Real addWhere(Mask m, Real sum, Real term) { return _mm256_add_pd(sum, _mm256_and_pd(m, term)); }
+    // a + b and a * b with a the first operand, as the plain loop compiles them: where two
+    // NaNs meet x86 keeps the first, and a compiler may swap the operands of an intrinsic it
+    // knows to commute. addWhere keeps the sum first likewise.
+    static Real addFirst(Real a, Real b) {
+        Real r;
+        __asm__("vaddpd %[b], %[a], %[r]" : [r] "=x"(r) : [a] "x"(a), [b] "x"(b));
+        return r;
+    }
+    static Real mulFirst(Real a, Real b) {
+        Real r;
+        __asm__("vmulpd %[b], %[a], %[r]" : [r] "=x"(r) : [a] "x"(a), [b] "x"(b));
+        return r;
+    }
+    static Real addWhere(Mask m, Real sum, Real term) { return addFirst(sum, _mm256_and_pd(m, term)); }
 
     static Int asInt(Real a) { return _mm256_castpd_si256(a); }
     static Real asReal(Int a) { return _mm256_castsi256_pd(a); }

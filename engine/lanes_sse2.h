@@ -25,7 +25,18 @@ struct Lanes {
     static Mask andNot(Mask a, Mask b) { return _mm_andnot_pd(a, b); }
     static unsigned bits(Mask m) { return static_cast<unsigned>(_mm_movemask_pd(m)); }
     static Real where(Mask m, Real v) { return _mm_and_pd(m, v); }
-    static Real addWhere(Mask m, Real sum, Real term) { return _mm_add_pd(sum, _mm_and_pd(m, term)); }
+    // a + b and a * b with a the first operand, as the plain loop compiles them: where two
+    // NaNs meet x86 keeps the first, and a compiler may swap the operands of an intrinsic it
+    // knows to commute. addWhere keeps the sum first likewise.
+    static Real addFirst(Real a, Real b) {
+        __asm__("addpd %[b], %[a]" : [a] "+x"(a) : [b] "x"(b));
+        return a;
+    }
+    static Real mulFirst(Real a, Real b) {
+        __asm__("mulpd %[b], %[a]" : [a] "+x"(a) : [b] "x"(b));
+        return a;
+    }
+    static Real addWhere(Mask m, Real sum, Real term) { return addFirst(sum, _mm_and_pd(m, term)); }
 };
 
 }  // namespace selvane::step_kernels::sse2

@@ -24,6 +24,26 @@ struct Galaxy {
 // Adds to the velocities of stars [begin, end) the plain loop's sums, bit for bit.
 using SumRange = void (*)(const Galaxy& g, int32_t begin, int32_t end);
 
+// The pulls summed so far, one per star, from +0; the velocities take them at the end.
+struct Sums {
+    double* x;
+    double* y;
+    double* z;
+};
+
+// Each pair once (pair_once.h) goes by rows of a register's worth of stars, row r the stars
+// from r times the register's lanes: a row takes the pulls among its own stars, then streams
+// over every later star j, giving both stars of each pair their pull. Each star must meet the
+// others in ascending order, so rows go in order over any star j, and a row's stream over a
+// range of stars j continues its stream over the range before.
+struct RowSegment {
+    int32_t row;
+    int32_t jBegin, jEnd;  // the stars j of this part of the stream
+    bool ownPairs;         // the row's pulls among its own stars first
+    bool massesModerate;   // every |m| in [2^-100, 2^100] (see pull in pair_once.h)
+};
+using PairsOnceRow = void (*)(const Galaxy& g, const Sums& sums, const RowSegment& segment);
+
 // The plain loop itself, for every processor: the reference the others are tested against.
 void sumRangeScalar(const Galaxy& g, int32_t begin, int32_t end);
 
@@ -32,15 +52,20 @@ void sumRange(const Galaxy& g, int32_t begin, int32_t end);
 }
 
 // exactExp of 4 (8) arguments at once, for the lanes whose bits are returned; the others'
-// results mean nothing.
+// results mean nothing. divide: a / b of 4 (8) lanes with the step's multiply-add division;
+// steps 0 is the whole sequence, 1 leaves out the quotient's last correction (the tests' control).
 namespace avx2 {
 void sumRange(const Galaxy& g, int32_t begin, int32_t end);
+void pairsOnceRow(const Galaxy& g, const Sums& sums, const RowSegment& segment);
 unsigned expLanes(const double* x, double* result);
+void divide(const double* a, const double* b, double* q, int steps = 0);
 }  // namespace avx2
 
 namespace avx512 {
 void sumRange(const Galaxy& g, int32_t begin, int32_t end);
+void pairsOnceRow(const Galaxy& g, const Sums& sums, const RowSegment& segment);
 unsigned expLanes(const double* x, double* result);
+void divide(const double* a, const double* b, double* q, int steps = 0);
 }  // namespace avx512
 
 }  // namespace selvane::step_kernels

@@ -64,7 +64,7 @@ void pullFrom(const Galaxy& g, int32_t jBegin, int32_t jEnd, StarsI<V>& stars) {
         const Real kr2 = V::mul(k, r2);
         const Mask need = V::andNot(V::less(kr2, bound), active);
         const Real e = V::bits(need) ? expWhereNeeded<V>(kr2, need) : zero;
-        const Real f = V::mul(V::sub(one, e), gr);
+        const Real f = V::mulFirst(gr, V::sub(one, e));
         sx = V::addWhere(active, sx, V::mul(f, dx));
         sy = V::addWhere(active, sy, V::mul(f, dy));
         sz = V::addWhere(active, sz, V::mul(f, dz));
@@ -86,9 +86,9 @@ void sumRangeLanes(const Galaxy& g, int32_t begin, int32_t end) {
         pullFrom<V, false>(g, 0, i, stars);
         pullFrom<V, true>(g, i, own, stars);
         pullFrom<V, false>(g, own, g.n, stars);
-        V::store(g.vx + i, V::add(V::load(g.vx + i), stars.sx));
-        V::store(g.vy + i, V::add(V::load(g.vy + i), stars.sy));
-        V::store(g.vz + i, V::add(V::load(g.vz + i), stars.sz));
+        V::store(g.vx + i, V::addFirst(stars.sx, V::load(g.vx + i)));
+        V::store(g.vy + i, V::addFirst(stars.sy, V::load(g.vy + i)));
+        V::store(g.vz + i, V::addFirst(stars.sz, V::load(g.vz + i)));
     }
     sumRangeScalar(g, i, end);
 }

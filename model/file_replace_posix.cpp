@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "model/file_replace_parts.h"
+#include "model/recording_lock.h"
 
 namespace selvane {
 
@@ -60,6 +61,7 @@ struct Target {
     struct stat old {};  // as lstat found it, when it exists
     bool exists = false;
     const char* problem = nullptr;
+    ReplaceLock lock;  // held until the replacement has the name
 };
 
 Target examine(const fs::path& requested) {
@@ -77,6 +79,8 @@ Target examine(const fs::path& requested) {
     } else if (::access(t.path.c_str(), W_OK) != 0 || (t.old.st_mode & 0222) == 0) {
         // access() answers yes to root for any file; the mode bits still mark it read-only.
         t.problem = "is read-only";
+    } else if (!t.lock.take(t.path)) {
+        t.problem = kRecordingInUse;
     }
     return t;
 }

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include "model/file_replace_parts.h"
+#include "model/recording_lock.h"
 
 namespace selvane {
 
@@ -56,6 +57,7 @@ struct Target {
     bool exists = false;
     DWORD attributes = 0;
     const char* problem = nullptr;
+    ReplaceLock lock;  // held until the replacement has the name
 };
 
 Target examine(const fs::path& requested) {
@@ -86,6 +88,8 @@ Target examine(const fs::path& requested) {
     else if (info.nNumberOfLinks != 1)
         t.problem = "has more than one name (hard links)";
     CloseHandle(old);
+    // Refused here, before ReplaceFileW, which would otherwise leave a temporary of its own.
+    if (!t.problem && !t.lock.take(t.path)) t.problem = kRecordingInUse;
     return t;
 }
 
@@ -145,26 +149,31 @@ bool makeTemporaryFor(const fs::path& requested, fs::path& resolved, fs::path& t
 }
 
 bool commitTemporary(const fs::path& temporary, const fs::path& requested, const fs::path& resolved) {
-    const Target target = examine(requested);
+    Target target = examine(requested);
     if (target.problem || target.path != resolved) return false;
     // Another program wrote it: its bytes go to the disk before they take the name.
     HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     const bool flushed = FlushFileBuffers(file) != 0;
     const bool closed = CloseHandle(file) != 0;
+    target.lock.release();  // Wine moves nothing over a file open anywhere
     return flushed && closed && takePlace(temporary, target.path, target.exists);
 }
 
 }  // namespace file_replace_parts
 
 bool replaceFileContents(const fs::path& requested, const std::string& bytes) {
-    const Target target = examine(requested);
+    Target target = examine(requested);
     if (target.problem) return false;
     fs::path temporary;
     HANDLE file = openTemporary(target, temporary);
     if (file == INVALID_HANDLE_VALUE) return false;
     const bool written = writeAll(file, bytes);
     const bool closed = CloseHandle(file) != 0;
+    // Wine moves nothing over a file open anywhere, whatever it shares, so the lock goes
+    // first; a recorder starting just then still shares its file only with readers, and
+    // the move fails on that.
+    target.lock.release();
     if (written && closed && takePlace(temporary, target.path, target.exists)) return true;
     DeleteFileW(temporary.c_str());
     return false;

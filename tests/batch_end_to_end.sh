@@ -119,6 +119,13 @@ runner=$!
 sleep 1.5
 "$BATCH" run long.txt --steps 2 --record long.wrk 2> err.txt
 check '[ $? -eq 2 ] && [ $(wc -l < err.txt) -eq 1 ]' "a second writer of one recording is refused before its run"
+# Nor does any other writer replace it: a galaxy, an end state or energies saved onto it.
+for writer in "compose --out long.wrk" "run g1.txt --steps 2 --record o.wrk --save long.wrk" \
+              "run g1.txt --steps 2 --record o.wrk --diagnostics long.wrk"; do
+  # shellcheck disable=SC2086
+  "$BATCH" $writer 2> err.txt
+  check '[ $? -eq 2 ] && grep -q "being recorded or replayed by another program" err.txt' "$writer is refused"
+done
 kill -INT $runner
 wait $runner
 check '[ $? -eq 130 ]' "Ctrl+C ends the run with status 130"

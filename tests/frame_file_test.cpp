@@ -18,6 +18,8 @@
 
 #include "engine/frame_file.h"
 #include "engine/recording_summary.h"
+#include "model/file_replace.h"
+#include "model/recording_lock.h"
 #include "model/star_data_file.h"
 #include "tests/test_files.h"
 
@@ -325,7 +327,11 @@ TEST_F(FrameFileTest, AFullDiskCutsTheRecordingBackToItsWholeFrames) {
         if (!writer.createRecording(table)) _exit(3);
         for (int i = 0; i < 8; ++i) writer.recordFrame(table);
         StarTable replay = makeTable(stars);
-        _exit(writer.framesInFile() == 4 && writer.loadFrame(replay, 3) ? 0 : 4);
+        if (writer.framesInFile() != 4 || !writer.loadFrame(replay, 3)) _exit(4);
+        // The lock stays with the cut recording: no second recorder or save comes in meanwhile.
+        FrameFile second(path());
+        if (second.createRecording(table) || replaceProblem(path()) != kRecordingInUse) _exit(5);
+        _exit(writer.finishRecording() == 4 ? 0 : 6);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -354,6 +360,77 @@ TEST_F(FrameFileTest, ASecondWriterIsRefusedAndTheFirstRecordsOn) {
     EXPECT_EQ(seen.headerFrames, 2);
     EXPECT_TRUE(second.createRecording(table)) << "free again once the first is closed";
 }
+
+// A replay holds the recording shared: other replays come in, no writer does (no recorder, no
+// save), and it stays held when the file is opened and closed elsewhere in the program.
+TEST_F(FrameFileTest, AReplayKeepsEveryWriterOffItsRecording) {
+    StarTable table = makeTable(4, 1);
+    {
+        FrameFile writer(path());
+        ASSERT_TRUE(writer.createRecording(table));
+        writer.recordFrame(table);
+    }
+    const std::string recorded = readAll(path());
+    StarTable replay = makeTable(4);
+    FrameFile player(path()), other(path()), writer(path());
+    ASSERT_TRUE(player.openRecording(replay));
+    ASSERT_TRUE(other.openRecording(replay)) << "replays share the recording";
+    other.closeRecording();
+    EXPECT_TRUE(inspectRecording(path()).consistent);
+    EXPECT_FALSE(writer.createRecording(table));
+    EXPECT_EQ(replaceProblem(path()), kRecordingInUse);
+    EXPECT_FALSE(replaceFileContents(path(), "a galaxy"));
+    EXPECT_EQ(readAll(path()), recorded);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1) << "no temporary left";
+    player.closeRecording();
+    EXPECT_EQ(replaceProblem(path()), "");
+    EXPECT_TRUE(replaceFileContents(path(), "a galaxy")) << "free again once the replay is closed";
+    EXPECT_EQ(readAll(path()), "a galaxy");
+    EXPECT_TRUE(writer.createRecording(table));
+}
+
+// While a recorder records, a save onto its file is refused; a replay meanwhile follows the
+// growing file and takes the lock once the recorder lets it go.
+TEST_F(FrameFileTest, ARecordingInProgressIsReplacedByNoSave) {
+    StarTable table = makeTable(3, 2);
+    FrameFile recorder(path());
+    ASSERT_TRUE(recorder.createRecording(table));
+    recorder.recordFrame(table);
+    EXPECT_EQ(replaceProblem(path()), kRecordingInUse);
+    EXPECT_FALSE(replaceFileContents(path(), "a galaxy"));
+    StarTable replay = makeTable(3);
+    FrameFile player(path());
+    ASSERT_TRUE(player.openRecording(replay));
+    recorder.recordFrame(table);
+    EXPECT_EQ(recorder.finishRecording(), 2);
+    recorder.closeRecording();
+    EXPECT_TRUE(player.loadFrame(replay, 0));
+    EXPECT_EQ(replaceProblem(path()), kRecordingInUse) << "the replay holds the recording now";
+    const RecordingSummary seen = inspectRecording(path());
+    EXPECT_TRUE(seen.consistent);
+    EXPECT_EQ(seen.headerFrames, 2);
+}
+
+#if !defined(_WIN32)  // Windows lets no other stream write while one records
+// The end of a recording mends, under its lock, whatever lies beyond the frames the header can
+// count: bytes past them, or a count ahead of them.
+TEST_F(FrameFileTest, FinishingCutsTheRecordingToTheFramesItHolds) {
+    StarTable table = makeTable(5, 3);
+    FrameFile recorder(path());
+    ASSERT_TRUE(recorder.createRecording(table));
+    for (int i = 0; i < 3; ++i) recorder.recordFrame(table);
+    const std::string whole = readAll(path());
+    std::FILE* other = std::fopen(path().c_str(), "r+b");
+    ASSERT_NE(other, nullptr);
+    std::fseek(other, 0, SEEK_END);
+    std::fwrite("stray", 1, 5, other);
+    std::fseek(other, 4, SEEK_SET);
+    std::fwrite(int32Bytes(9).data(), 1, 4, other);
+    std::fclose(other);
+    EXPECT_EQ(recorder.finishRecording(), 3);
+    EXPECT_EQ(readAll(path()), whole);
+}
+#endif
 
 // After replaying another galaxy's recording the table holds positions without masses or
 // velocities: Save As writes nothing. A replay of the same star count keeps the galaxy whole.

@@ -77,11 +77,14 @@ start_program() {
   PROGRAM_PID=$!
 }
 
-# Waits for the program to end; prints its exit code, or "running" after SECONDS.
+# Waits for the program to end and sets PROGRAM_EXIT to its exit code, or to "running" after
+# SECONDS. Called in the script's own shell: a wait in a $(...) subshell does not see the
+# program's end and gives -1.
 program_exit() {
-  wait_for "$1" eval '! kill -0 "$PROGRAM_PID" 2>/dev/null' || { echo running; return; }
+  PROGRAM_EXIT=running
+  wait_for "$1" eval '! kill -0 "$PROGRAM_PID" 2>/dev/null' || return 0
   wait "$PROGRAM_PID"
-  echo $?
+  PROGRAM_EXIT=$?
   PROGRAM_PID=
 }
 

@@ -76,9 +76,8 @@ view_drawn() {
 # Closes window ID with its close box; the whole program must end with exit code 0.
 close_and_end() {
   close_window "$1"
-  local code
-  code=$(program_exit 10)
-  need '[ "$code" = 0 ]' "closing the $2 window ends the program with exit code 0 (got $code)"
+  program_exit 10
+  need '[ "$PROGRAM_EXIT" = 0 ]' "closing the $2 window ends the program with exit code 0 (got $PROGRAM_EXIT)"
 }
 
 # Chooses File > item N (1 Open, 2 Save As), then types PATH into the dialog titled TITLE.
@@ -157,8 +156,8 @@ open_initialise "$pics/init.png"
 # shellcheck disable=SC2086
 check '[ "$(count_colour "$init" "$pics/init.png" $preview "#000000")" = 0 ]' "the preview is blank before Compose"
 click "$init" 434 423
-code=$(program_exit 10)
-need '[ "$code" = 0 ]' "Player without Recorder.wrk ends the program with exit code 0 (got $code)"
+program_exit 10
+need '[ "$PROGRAM_EXIT" = 0 ]' "Player without Recorder.wrk ends the program with exit code 0 (got $PROGRAM_EXIT)"
 check '[ ! -e Recorder.wrk ]' "Player does not make a Recorder.wrk"
 
 # --- Compose, save, run, replay.

@@ -55,5 +55,6 @@ click "$viewer" 114 409                  # ">"
 click "$viewer" 169 387                  # "+"
 check 'wait_for 10 shows turned/frame-0000$last.png' "--camera '$camera' renders the Player's view after those presses"
 close_window "$viewer"
-check '[ "$(program_exit 10)" = 0 ]' "the Player ends with exit code 0"
+program_exit 10
+check '[ "$PROGRAM_EXIT" = 0 ]' "the Player ends with exit code 0"
 [ $failures -eq 0 ]
