@@ -81,40 +81,71 @@ GlowPicture::GlowPicture(int32_t width, int32_t height)
 
 void GlowPicture::clear() { std::fill(light_.begin(), light_.end(), 0.0f); }
 
-void GlowPicture::addStar(double x, double y, float light, const LinearColour& colour) {
-    // Pixel centres are at half pixels: the sprite is laid on the four whole-pixel places around
-    // (x - 1/2, y - 1/2), each with its bilinear share, so its centre of light is (x, y) exactly.
-    const double gx = x - 0.5, gy = y - 0.5;
-    const double reach = kSpriteRadius + 2;
-    if (!(gx > -reach && gx < width_ + reach && gy > -reach && gy < height_ + reach)) return;
-    const double fx = std::floor(gx), fy = std::floor(gy);
-    const int32_t left = static_cast<int32_t>(fx), top = static_cast<int32_t>(fy);
-    const float ax = static_cast<float>(gx - fx), ay = static_cast<float>(gy - fy);
-    const float shares[2][2] = {{(1 - ax) * (1 - ay), ax * (1 - ay)}, {(1 - ax) * ay, ax * ay}};
-    const auto& weights = spriteWeights();
-    const float channels[3] = {light * colour.red, light * colour.green, light * colour.blue};
-    for (int sy = 0; sy < 2; ++sy)
-        for (int sx = 0; sx < 2; ++sx) {
-            const float share = shares[sy][sx];
-            if (share == 0) continue;
-            for (int dy = 0; dy < kSide; ++dy) {
-                const int32_t j = top + sy + dy - kSpriteRadius;
-                if (j < 0 || j >= height_) continue;
-                for (int dx = 0; dx < kSide; ++dx) {
-                    const int32_t i = left + sx + dx - kSpriteRadius;
-                    if (i < 0 || i >= width_) continue;
-                    const float weight = share * weights[dy * kSide + dx];
-                    float* pixel = &light_[(static_cast<size_t>(j) * static_cast<size_t>(width_) + i) * 3];
-                    for (int c = 0; c < 3; ++c) pixel[c] = pixel[c] + weight * channels[c];
-                }
+namespace {
+
+// Where a star falls between pixel centres, in sixteenths of a pixel each way.
+constexpr int kPlaces = 16;
+constexpr int kSpan = kSide + 1;  // the sprite shared bilinearly between two whole-pixel places
+
+// The sprite as it lands from each sixteenth: the whole-pixel sprite shared bilinearly between
+// the four places around it, so its centre of light is that sixteenth; made once.
+const std::vector<float>& placedSprites() {
+    static const std::vector<float> sprites = [] {
+        std::vector<float> all(static_cast<size_t>(kPlaces * kPlaces * kSpan * kSpan), 0.0f);
+        const auto& weights = spriteWeights();
+        for (int py = 0; py < kPlaces; ++py)
+            for (int px = 0; px < kPlaces; ++px) {
+                float* sprite = &all[static_cast<size_t>((py * kPlaces + px) * kSpan * kSpan)];
+                const float ax = static_cast<float>(px) / kPlaces, ay = static_cast<float>(py) / kPlaces;
+                const float shares[2][2] = {{(1 - ax) * (1 - ay), ax * (1 - ay)}, {(1 - ax) * ay, ax * ay}};
+                for (int sy = 0; sy < 2; ++sy)
+                    for (int sx = 0; sx < 2; ++sx)
+                        for (int dy = 0; dy < kSide; ++dy)
+                            for (int dx = 0; dx < kSide; ++dx) {
+                                float& w = sprite[(sy + dy) * kSpan + sx + dx];
+                                w = w + shares[sy][sx] * weights[dy * kSide + dx];
+                            }
             }
+        return all;
+    }();
+    return sprites;
+}
+
+}  // namespace
+
+void GlowPicture::addStar(double x, double y, float light, const LinearColour& colour) {
+    // Pixel centres are at half pixels: the sprite lands from the sixteenth nearest to
+    // (x - 1/2, y - 1/2), so its centre of light is within 1/32 pixel of (x, y).
+    const double reach = kSpriteRadius + 2;
+    if (!(x > -reach && x < width_ + reach && y > -reach && y < height_ + reach)) return;
+    const double gx = std::floor((x - 0.5) * kPlaces + 0.5), gy = std::floor((y - 0.5) * kPlaces + 0.5);
+    const int32_t wholeX = static_cast<int32_t>(std::floor(gx / kPlaces)), wholeY = static_cast<int32_t>(std::floor(gy / kPlaces));
+    const int placeX = static_cast<int>(gx - wholeX * kPlaces), placeY = static_cast<int>(gy - wholeY * kPlaces);
+    const float* sprite = &placedSprites()[static_cast<size_t>((placeY * kPlaces + placeX) * kSpan * kSpan)];
+    const float channels[3] = {light * colour.red, light * colour.green, light * colour.blue};
+    const int32_t left = wholeX - kSpriteRadius, top = wholeY - kSpriteRadius;
+    const int firstX = std::max(0, -left), lastX = std::min(kSpan, width_ - left);
+    const int firstY = std::max(0, -top), lastY = std::min(kSpan, height_ - top);
+    for (int dy = firstY; dy < lastY; ++dy) {
+        float* row = &light_[(static_cast<size_t>(top + dy) * static_cast<size_t>(width_) + (left + firstX)) * 3];
+        const float* weights = sprite + dy * kSpan;
+        for (int dx = firstX; dx < lastX; ++dx, row += 3) {
+            const float w = weights[dx];
+            row[0] = row[0] + w * channels[0];
+            row[1] = row[1] + w * channels[1];
+            row[2] = row[2] + w * channels[2];
         }
+    }
 }
 
 void GlowPicture::encode(float exposure, std::vector<uint8_t>& rgb) const {
     const auto& table = encodingTable();
     rgb.resize(light_.size());
     for (size_t k = 0; k < light_.size(); ++k) {
+        if (light_[k] == 0) {  // most of a sky
+            rgb[k] = 0;
+            continue;
+        }
         const float x = std::max(0.0f, light_[k] * exposure);
         const float toned = x / (1 + x);  // NaN stays NaN and is caught below
         const float q = toned * 65535.0f + 0.5f;

@@ -28,7 +28,8 @@ public:
     void clear();
     // Adds `light` spread over the sprite centred at (x, y) in pixel units (pixel (i, j) covers
     // [i, i+1) x [j, j+1)); the light landing in the picture sums to `light` times the part of
-    // the sprite inside it, and its centre of light is (x, y). Non-finite places draw nothing.
+    // the sprite inside it, and its centre of light is within 1/32 pixel of (x, y). Non-finite
+    // places draw nothing.
     void addStar(double x, double y, float light, const LinearColour& colour);
     // The light of one channel (0 red, 1 green, 2 blue) at pixel (i, j).
     float light(int32_t i, int32_t j, int channel) const {
