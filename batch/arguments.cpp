@@ -53,7 +53,13 @@ const std::vector<CommandSpec>& commandSpecs() {
           {"--to", "K", "the last frame (default the recording's last)"},
           {"--camera", "OPS", "viewing buttons < > ^ v x + - pressed before the first frame (default none)"},
           {"--turn", "OPS", "viewing buttons pressed after every frame (default none)"},
-          {"--fps", "N", "a video's frames a second (default 30)"}}},
+          {"--fps", "N", "a video's frames a second (default 30)"},
+          {"--look", "dots|glow", "the Player's 470 x 376 dots, or soft stars whose light adds up (default dots)"},
+          {"--size", "WxH", "the glow picture's size; the view is scaled to cover it (default 1920x1080)"},
+          {"--color", "speed|mass|white", "the glow's colours: warm for slow or light stars, blue-white for fast or "
+                                          "heavy ones (default speed)"},
+          {"--exposure", "E", "the glow's light before its tone curve (default 8)"},
+          {"--galaxy", "GALAXY", "the galaxy the run started from, for the glow's masses (default: equal masses)"}}},
         {Command::Export, "export", "RECORDING|GALAXY",
          "Writes a galaxy or a recording's frames as GADGET snapshots or a VTK series. A recording holds positions "
          "only: masses come from --galaxy, and a frame's velocity is its move to the next frame divided by the "

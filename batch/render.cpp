@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "batch/frame_range.h"
+#include "batch/glow_look.h"
 #include "batch/output_files.h"
 #include "batch/png_file.h"
 #include "batch/refusal.h"
@@ -21,6 +22,8 @@
 #include "engine/recording_summary.h"
 #include "engine/view_camera.h"
 #include "model/file_replace.h"
+#include "model/number_text.h"
+#include "model/star_data_file.h"
 
 namespace selvane::batch {
 
@@ -154,6 +157,54 @@ private:
     std::unique_ptr<VideoPipe> video_;
 };
 
+// The glow look's options; the refusal, or empty.
+std::string readGlowOptions(const CommandLine& line, int32_t stars, bool video, GlowOptions& glow, StarTable& galaxy) {
+    const auto option = [&](const char* name) {
+        const auto found = line.options.find(name);
+        return found == line.options.end() ? nullptr : &found->second;
+    };
+    const std::string* look = option("--look");
+    if (look && *look != "dots" && *look != "glow") return "--look is dots or glow, not '" + *look + "'";
+    if (!look || *look == "dots") {
+        for (const char* name : {"--size", "--color", "--exposure", "--galaxy"})
+            if (option(name)) return std::string(name) + " is for --look glow";
+        return "";
+    }
+    if (const std::string* size = option("--size")) {
+        long long width = 0, height = 0;
+        const size_t x = size->find('x');
+        if (x == std::string::npos || !parseWholeNumber(size->substr(0, x), 16, 8192, width) ||
+            !parseWholeNumber(size->substr(x + 1), 16, 8192, height))
+            return "--size takes WxH, each from 16 to 8192 pixels, not '" + *size + "'";
+        if (video && (width % 2 || height % 2)) return "a video's --size needs an even width and height";
+        glow.width = static_cast<int32_t>(width);
+        glow.height = static_cast<int32_t>(height);
+    }
+    if (const std::string* colour = option("--color")) {
+        if (*colour == "speed") glow.colouring = GlowColouring::Speed;
+        else if (*colour == "mass") glow.colouring = GlowColouring::Mass;
+        else if (*colour == "white") glow.colouring = GlowColouring::White;
+        else return "--color is speed, mass or white, not '" + *colour + "'";
+    }
+    glow.exposure = 8;
+    if (const std::string* exposure = option("--exposure")) {
+        double value = 0;
+        const char* end = exposure->data() + exposure->size();
+        if (readReal(exposure->data(), end, value) != end || !(value > 0) || !(value < 1e30))
+            return "--exposure takes a number above 0, not '" + *exposure + "'";
+        glow.exposure = static_cast<float>(value);
+    }
+    if (const std::string* path = option("--galaxy")) {
+        SimulationParameters params;
+        if (!loadStarData(*path, galaxy, params)) return "cannot read galaxy file " + *path;
+        if (galaxy.starCount != stars)
+            return "--galaxy " + *path + " has " + std::to_string(galaxy.starCount) + " stars and the recording " +
+                   std::to_string(stars);
+        glow.masses = &galaxy.mass;
+    }
+    return "";
+}
+
 }  // namespace
 
 int renderCommand(const CommandLine& line) {
@@ -178,6 +229,11 @@ int renderCommand(const CommandLine& line) {
     if (summary.starCount == 0) return fail("recording " + path + " holds no stars: it has nothing to show");
     problem = chooseFrames(line, summary.framesInFile, from, to);
     if (!problem.empty()) return fail(problem);
+    GlowOptions glowOptions;
+    StarTable galaxy;
+    problem = readGlowOptions(line, summary.starCount, video, glowOptions, galaxy);
+    if (!problem.empty()) return fail(problem);
+    const bool glow = line.options.count("--look") && line.options.at("--look") == "glow";
 
     // Every target that is there already gets the save's checks before any picture is made.
     PictureSink sink(path);
@@ -201,30 +257,42 @@ int renderCommand(const CommandLine& line) {
     ViewCamera view;
     view.reset();
     press(view, camera);
-    const int32_t width = view.viewRect.right - view.viewRect.left;
-    const int32_t height = view.viewRect.bottom - view.viewRect.top;
+    const int32_t width = glow ? glowOptions.width : view.viewRect.right - view.viewRect.left;
+    const int32_t height = glow ? glowOptions.height : view.viewRect.bottom - view.viewRect.top;
     problem = video ? sink.openVideo(out, width, height, static_cast<int>(fps)) : sink.openFolder(out);
     if (!problem.empty()) return fail(problem);
 
-    std::vector<uint32_t> pixels;
-    std::vector<uint8_t> rgb;
     auto lastReport = std::chrono::steady_clock::now();
     long long made = 0;
-    for (long long k = from; k <= to && !stopRequest(); ++k) {
-        const int32_t frame = static_cast<int32_t>(k);
-        if (!recording.loadFrame(table, frame)) return fail("cannot read frame " + std::to_string(k) + " of " + path);
-        paintFrame(view, table, pixels, rgb);
-        problem = sink.add(frame, rgb, width, height);
-        if (!problem.empty() && !stopRequest()) return fail(problem);
-        if (problem.empty()) ++made;
-        press(view, turn);
+    const long long asked = to - from + 1;
+    // Each picture in frame order, whichever look drew it.
+    const DeliverPicture deliver = [&](int32_t frame, const std::vector<uint8_t>& rgb) {
+        const std::string added = sink.add(frame, rgb, width, height);
+        if (!added.empty()) return stopRequest() ? std::string() : added;
+        ++made;
         const auto now = std::chrono::steady_clock::now();
         if (now - lastReport >= std::chrono::seconds(1)) {
-            std::fprintf(stderr, "frame %lld of %lld\n", k - from + 1, to - from + 1);
+            std::fprintf(stderr, "frame %lld of %lld\n", made, asked);
             lastReport = now;
         }
+        return std::string();
+    };
+    if (glow) {
+        problem = renderGlowFrames(
+            path, static_cast<int32_t>(from), static_cast<int32_t>(to), view,
+            [&](ViewCamera& moved) { press(moved, turn); }, glowOptions, deliver, [] { return stopRequest() != 0; });
+    } else {
+        std::vector<uint32_t> pixels;
+        std::vector<uint8_t> rgb;
+        for (long long k = from; k <= to && !stopRequest() && problem.empty(); ++k) {
+            const int32_t frame = static_cast<int32_t>(k);
+            if (!recording.loadFrame(table, frame)) return fail("cannot read frame " + std::to_string(k) + " of " + path);
+            paintFrame(view, table, pixels, rgb);
+            problem = deliver(frame, rgb);
+            press(view, turn);
+        }
     }
-    const long long asked = to - from + 1;
+    if (!problem.empty() && !stopRequest()) return fail(problem);
     if (!stopRequest()) {
         problem = sink.finish(out);
         // A stop asked for while ffmpeg ended found the video whole: it stays, as run's save does.

@@ -62,7 +62,7 @@ void ViewCamera::updateCentre() {
     centreY = (int64_t{viewRect.top} + viewRect.bottom) * 0.5;
 }
 
-bool ViewCamera::projectStar(double x, double y, double z, DotBox& dot) const {
+bool ViewCamera::projectPoint(double x, double y, double z, double& sx, double& sy) const {
     const double d[3] = {x - viewpoint[0], y - viewpoint[1], z - viewpoint[2]};
     const auto& r = orientation;
     double u = r[0][0] * d[0] + r[0][1] * d[1] + r[0][2] * d[2];
@@ -84,10 +84,15 @@ bool ViewCamera::projectStar(double x, double y, double z, DotBox& dot) const {
     // Rounding can make a star all but level with the camera look exactly 90 degrees off,
     // which would put its dot past the view's edge; such a star is not drawn.
     if (!(std::fabs(across) < 1 && std::fabs(up) < 1)) return false;
-    const double sx = (across + 1) * centreX;
-    const double sy = (1 - up) * centreY;
-    return toPixel(sx - 1, dot.left) && toPixel(sy - 1, dot.top) && toPixel(sx + 1, dot.right) &&
-           toPixel(sy + 1, dot.bottom);
+    sx = (across + 1) * centreX;
+    sy = (1 - up) * centreY;
+    return true;
+}
+
+bool ViewCamera::projectStar(double x, double y, double z, DotBox& dot) const {
+    double sx = 0, sy = 0;
+    return projectPoint(x, y, z, sx, sy) && toPixel(sx - 1, dot.left) && toPixel(sy - 1, dot.top) &&
+           toPixel(sx + 1, dot.right) && toPixel(sy + 1, dot.bottom);
 }
 
 }  // namespace selvane

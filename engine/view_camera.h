@@ -49,6 +49,9 @@ struct ViewCamera {
     // The dot of a star at (x, y, z), or false when it is not drawn: behind or level
     // with the camera, or at a place that has no pixel (not a finite number).
     bool projectStar(double x, double y, double z, DotBox& dot) const;
+    // Where the view shows a star at (x, y, z), in the view's client coordinates to a fraction
+    // of a pixel; false when it is not drawn, as for projectStar.
+    bool projectPoint(double x, double y, double z, double& sx, double& sy) const;
 };
 
 }  // namespace selvane

@@ -129,5 +129,21 @@ SELVANE_FFMPEG_TIMEOUT=1 PATH="$dir/hang:$PATH" timeout 20 "$BATCH" render rec.w
 check '[ $? -eq 2 ] && grep -q "gave up" err.txt && [ ! -e hung.mp4 ] && [ -z "$(find . -name ".sv*")" ] &&
        ! kill -0 "$(cat hang.pid)" 2> /dev/null' "an ffmpeg that takes nothing is given up on and ended"
 
+# The glow look: a full-size video has a picture a frame; the same options give the same bytes;
+# a star behind the camera leaves the sky black.
+"$BATCH" render rec.wrk --out glow.mp4 --look glow --galaxy g.txt --color mass
+check '[ $? -eq 0 ] && [ "$(ffprobe -v error -count_frames -select_streams v:0 -show_entries \
+       stream=width,height,nb_read_frames -of csv=p=0 glow.mp4)" = "1920,1080,7" ]' "a 1920 x 1080 glow video of 7 frames"
+"$BATCH" render rec.wrk --out glow1 --look glow --size 640x360 --from 3 --to 3 --turn '>' &&
+"$BATCH" render rec.wrk --out glow2 --look glow --size 640x360 --from 2 --to 3 --turn '>'
+check '[ $? -eq 0 ] && [ "$(size glow1/frame-000003.png)" = 640x360 ] && ! cmp -s glow1/frame-000003.png glow2/frame-000003.png &&
+       "$BATCH" render rec.wrk --out glow3 --look glow --size 640x360 --from 2 --to 3 --turn ">" && cmp -s glow2/frame-000003.png glow3/frame-000003.png' \
+  "glow pictures: their size, the same bytes again, the camera's turns per frame"
+printf '\1\0\0\0\1\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\100\237\300' > behind.wrk
+"$BATCH" render behind.wrk --out behind --look glow --size 64x48
+check '[ $? -eq 0 ] && [ "$(identify -format "%[max]" behind/frame-000000.png)" = 0 ]' "a star behind the camera draws nothing"
+"$BATCH" render rec.wrk --out x --size 640x360 2> err.txt
+check '[ $? -eq 2 ] && grep -q -- "--size is for --look glow" err.txt && [ ! -e x ]' "glow options need the glow look"
+
 echo "batch pictures: $failures failed"
 [ $failures -eq 0 ]
