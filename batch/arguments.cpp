@@ -13,22 +13,22 @@ namespace selvane::batch {
 
 namespace {
 
-struct OptionSpec {
+struct OptionEntry {
     const char* name;
     const char* value;  // nullptr for a flag
     const char* help;   // ends with its default where it has one
 };
 
-struct CommandSpec {
+struct CommandEntry {
     Command command;
     const char* name;
     const char* words;  // the plain arguments, as the help names them
     const char* description;
-    std::vector<OptionSpec> options;
+    std::vector<OptionEntry> options;
 };
 
-const std::vector<CommandSpec>& commandSpecs() {
-    static const std::vector<CommandSpec> specs = {
+const std::vector<CommandEntry>& commandTable() {
+    static const std::vector<CommandEntry> table = {
         {Command::Compose, "compose", "", "Composes a galaxy from the seven fields of the Initialise screen and saves it.",
          {{"--out", "FILE", "the galaxy file to write (required)"},
           {"--seed", "N", "the generator seeded as after N milliseconds (default: the clock)"},
@@ -87,7 +87,7 @@ const std::vector<CommandSpec>& commandSpecs() {
           {"--tilt", "DEGREES", "B's turn about the x axis (default 0)"},
           {"--spin", "DEGREES", "B's turn about the z axis, after the tilt (default 0)"}}},
     };
-    return specs;
+    return table;
 }
 
 // "A_B" names combine's two galaxies in one word for the help; the usage shows "A B".
@@ -97,14 +97,14 @@ std::string spaced(std::string words) {
     return words;
 }
 
-const CommandSpec* findSpec(const std::string& name) {
-    for (const CommandSpec& spec : commandSpecs())
-        if (name == spec.name) return &spec;
+const CommandEntry* findCommand(const std::string& name) {
+    for (const CommandEntry& entry : commandTable())
+        if (name == entry.name) return &entry;
     return nullptr;
 }
 
-const OptionSpec* findOption(const CommandSpec& spec, const std::string& name) {
-    for (const OptionSpec& option : spec.options)
+const OptionEntry* findOption(const CommandEntry& entry, const std::string& name) {
+    for (const OptionEntry& option : entry.options)
         if (name == option.name) return &option;
     return nullptr;
 }
@@ -117,19 +117,19 @@ bool takesAnyValue(const std::string& option) { return option == "--camera" || o
 // Joins "--name value" into "--name=value" for the options that take one, so a value that
 // looks like an option ("-5,0,0", or "--" for the camera) stays a value. A value never starts
 // with "--" otherwise: a forgotten value is told, not the next option taken for it.
-bool joinValues(const CommandSpec& spec, const std::vector<std::string>& args, std::vector<std::string>& joined,
+bool joinValues(const CommandEntry& entry, const std::vector<std::string>& args, std::vector<std::string>& joined,
                 std::string& problem) {
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        const OptionSpec* option = findOption(spec, arg);
+        const OptionEntry* option = findOption(entry, arg);
         const size_t equals = arg.find('=');
-        const OptionSpec* given = startsWithDashes(arg) ? findOption(spec, arg.substr(0, equals)) : nullptr;
+        const OptionEntry* given = startsWithDashes(arg) ? findOption(entry, arg.substr(0, equals)) : nullptr;
         if (given && given->value && equals + 1 == arg.size()) {  // "--name=": an empty value
             joined.insert(joined.end(), {arg.substr(0, equals), ""});
             continue;
         }
         if (arg == "--") {
-            problem = "a bare -- is no argument of " + std::string(spec.name);
+            problem = "a bare -- is no argument of " + std::string(entry.name);
             return false;
         }
         if (!option || !option->value) {
@@ -164,13 +164,13 @@ size_t editDistance(const std::string& a, const std::string& b) {
 }
 
 // " (did you mean --seed?)" for an option a letter or two from one the command has.
-std::string suggestion(const CommandSpec& spec, const std::vector<std::string>& extras) {
+std::string suggestion(const CommandEntry& entry, const std::vector<std::string>& extras) {
     for (const std::string& extra : extras) {
         const std::string name = extra.substr(0, extra.find('='));
         if (!startsWithDashes(name)) continue;
-        const OptionSpec* best = nullptr;
+        const OptionEntry* best = nullptr;
         size_t bestDistance = 3;
-        for (const OptionSpec& option : spec.options) {
+        for (const OptionEntry& option : entry.options) {
             const size_t distance = editDistance(name, option.name);
             if (distance < bestDistance) {
                 best = &option;
@@ -191,20 +191,20 @@ std::string oneLine(std::string text) {
 }
 
 // The command's words and options after CLI11 has read the joined arguments.
-bool readCommand(const CommandSpec& spec, const std::vector<std::string>& joined, CommandLine& line,
+bool readCommand(const CommandEntry& entry, const std::vector<std::string>& joined, CommandLine& line,
                  std::string& problem) {
-    CLI::App app(spec.description, std::string("selvane-batch ") + spec.name);
+    CLI::App app(entry.description, std::string("selvane-batch ") + entry.name);
     app.get_formatter()->column_width(30);
     std::map<std::string, std::string> values;
     std::vector<CLI::Option*> given;
-    for (const OptionSpec& option : spec.options) {
+    for (const OptionEntry& option : entry.options) {
         CLI::Option* added = option.value ? app.add_option(option.name, values[option.name], option.help)
                                                 ->type_name(option.value)
                                           : app.add_flag(option.name, option.help);
         given.push_back(added);
     }
     // Named as the usage names them, so the help shows "selvane-batch run [OPTIONS] GALAXY".
-    if (*spec.words) app.add_option(spec.words, line.words, spec.command == Command::Combine ? "galaxy A, then galaxy B" : "the input file")->type_name("")->expected(0, -1);
+    if (*entry.words) app.add_option(entry.words, line.words, entry.command == Command::Combine ? "galaxy A, then galaxy B" : "the input file")->type_name("")->expected(0, -1);
     std::vector<std::string> reversed(joined.rbegin(), joined.rend());  // CLI11 reads from the back
     try {
         app.parse(reversed);
@@ -213,17 +213,17 @@ bool readCommand(const CommandSpec& spec, const std::vector<std::string>& joined
         line.helpText = app.help();
         return true;
     } catch (const CLI::ExtrasError& error) {
-        problem = std::string(spec.name) + ": " + oneLine(error.what()) + suggestion(spec, app.remaining());
+        problem = std::string(entry.name) + ": " + oneLine(error.what()) + suggestion(entry, app.remaining());
         return false;
     } catch (const CLI::ParseError& error) {
-        problem = std::string(spec.name) + ": " + oneLine(error.what());
+        problem = std::string(entry.name) + ": " + oneLine(error.what());
         return false;
     }
-    for (size_t o = 0; o < spec.options.size(); ++o)
-        if (given[o]->count() > 0) line.options[spec.options[o].name] = values[spec.options[o].name];
+    for (size_t o = 0; o < entry.options.size(); ++o)
+        if (given[o]->count() > 0) line.options[entry.options[o].name] = values[entry.options[o].name];
     for (const std::string& word : line.words)
         if (startsWithDashes(word)) {  // CLI11 takes what follows "--" as words
-            problem = std::string(spec.name) + " has no option " + word;
+            problem = std::string(entry.name) + " has no option " + word;
             return false;
         }
     return true;
@@ -252,8 +252,8 @@ bool isFlag(const std::string& option) { return option == "--frames" || option =
 const std::vector<std::string>& knownOptions(Command command) {
     static const std::map<Command, std::vector<std::string>> known = [] {
         std::map<Command, std::vector<std::string>> names;
-        for (const CommandSpec& spec : commandSpecs())
-            for (const OptionSpec& option : spec.options) names[spec.command].push_back(option.name);
+        for (const CommandEntry& entry : commandTable())
+            for (const OptionEntry& option : entry.options) names[entry.command].push_back(option.name);
         return names;
     }();
     static const std::vector<std::string> none;
@@ -285,14 +285,14 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
         problem = name + " takes no argument";
         return false;
     }
-    const CommandSpec* spec = findSpec(name);
-    if (!spec) {
+    const CommandEntry* entry = findCommand(name);
+    if (!entry) {
         problem = "unknown command '" + name + "'";
         return false;
     }
-    line.command = spec->command;
+    line.command = entry->command;
     std::vector<std::string> joined;
-    if (!joinValues(*spec, args, joined, problem) || !readCommand(*spec, joined, line, problem)) return false;
+    if (!joinValues(*entry, args, joined, problem) || !readCommand(*entry, joined, line, problem)) return false;
     if (line.command == Command::Help) return true;
 
     switch (line.command) {
@@ -337,11 +337,11 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
 
 std::string usageText() {
     std::string text;
-    for (const CommandSpec& spec : commandSpecs()) {
+    for (const CommandEntry& entry : commandTable()) {
         text += text.empty() ? "usage: " : "       ";
-        text += std::string("selvane-batch ") + spec.name;
-        if (*spec.words) text += " " + spaced(spec.words);
-        for (const OptionSpec& option : spec.options) {
+        text += std::string("selvane-batch ") + entry.name;
+        if (*entry.words) text += " " + spaced(entry.words);
+        for (const OptionEntry& option : entry.options) {
             const bool required = std::string(option.help).find("(required)") != std::string::npos;
             const std::string shown = std::string(option.name) + (option.value ? std::string(" ") + option.value : "");
             text += required ? " " + shown : " [" + shown + "]";
