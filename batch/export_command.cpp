@@ -78,9 +78,12 @@ int exportCommand(const CommandLine& line) {
 
     // A galaxy carries masses and velocities; a recording positions only, so its masses and
     // the steps between its frames come from the galaxy the run started from.
+    // A whole recording is told by its header and length at once, so a large one is never read
+    // as text; a galaxy file's first characters never make a recording's header.
+    RecordingSummary summary = inspectRecording(input);
     StarTable galaxy;
     SimulationParameters params;
-    const bool fromGalaxy = loadStarData(input, galaxy, params);
+    const bool fromGalaxy = !describeDamage(input, summary).empty() && loadStarData(input, galaxy, params);
     StarTable started;
     SimulationParameters startedParams;
     startedParams.recordingSpeed = 1;
@@ -91,10 +94,8 @@ int exportCommand(const CommandLine& line) {
             return fail(galaxyReadProblem(galaxyOption->second));
     }
 
-    RecordingSummary summary;
     int64_t frames = 1;
     if (!fromGalaxy) {
-        summary = inspectRecording(input);
         const std::string damage = describeDamage(input, summary);
         if (!damage.empty()) return fail(input + " is no galaxy file, and as a recording: " + damage);
         if (summary.starCount == 0) return fail("recording " + input + " holds no stars to export");
