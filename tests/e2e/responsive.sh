@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Selvane.exe stays live at 100000 stars, where one step takes seconds: Stop shows RUN at once,
-# a camera key turns the picture while a step computes, and closing mid-step ends the program
-# with exit code 0 and a whole recording. Prints the times it measured.
+# a camera key turns the picture and "<<", ">>" and ">" show frames while a step computes,
+# and closing mid-step ends the program with exit code 0 and a whole recording. Prints the
+# times it measured.
 # Usage: responsive.sh SELVANE_EXE WINE_RUNNER. Skipped (77) when the X tools are missing.
 set -u
 # shellcheck source=tests/e2e/desktop.sh
@@ -62,7 +63,17 @@ sleep 1
 turned_ms=$(time_to_change 0 0 470 376 xdotool key Left)
 check '[ "$turned_ms" -le 500 ]' "a camera key turns the picture while a step computes (took $turned_ms ms)"
 
-sleep 0.5
+# "<<", ">>" and ">" show frames while that step computes: none waits for it, so Stop after
+# them shows RUN at once; the step still ends and records its frame.
+click "$viewer" 295 425
+click "$viewer" 432 425
+click "$viewer" 363 425
+framed_ms=$(time_to_change 202 388 52 47 click "$viewer" 228 411)
+check '[ "$framed_ms" -le 500 ]' "after \"<<\", \">>\" and \">\" Stop shows RUN while a step computes (took $framed_ms ms)"
+check 'wait_for 60 eval "[ \"\$(header_frames Recorder.wrk)\" = 2 ]"' "the step in flight records its frame after the frames shown"
+
+click "$viewer" 228 411             # RUN again: a step in flight at the close
+sleep 1.5
 close_window "$viewer"
 closed_start=$(now_ms)
 # In this shell, not a subshell of it: only this shell may wait for the program.
@@ -73,7 +84,7 @@ PROGRAM_PID=
 closed_ms=$(($(now_ms) - closed_start))
 check '[ "$code" = 0 ] && [ "$closed_ms" -le 1000 ]' "closing mid-step ends the program with code 0 within a second ($closed_ms ms, code $code)"
 frames=$(header_frames Recorder.wrk)
-check '[ "$frames" = 1 ] && [ "$(stat -c %s Recorder.wrk)" -eq $((8 + 24 * stars)) ]' \
-  "the recording holds its one whole frame and nothing of the step dropped at the close ($frames frames)"
-echo "responsive at $stars stars: Stop $stopped_ms ms, key $turned_ms ms, close $closed_ms ms; a step about $step_ms ms"
+check '[ "$frames" = 2 ] && [ "$(stat -c %s Recorder.wrk)" -eq $((8 + 48 * stars)) ]' \
+  "the recording holds its two whole frames and nothing of the step dropped at the close ($frames frames)"
+echo "responsive at $stars stars: Stop $stopped_ms ms, key $turned_ms ms, Stop after frames $framed_ms ms, close $closed_ms ms; a step about $step_ms ms"
 [ $failures = 0 ]
