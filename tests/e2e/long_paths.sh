@@ -32,7 +32,6 @@ use_prefix "$(dirname "$exe")/long-paths-wineprefix" || exit 1
 open_initialise init.png
 click "$init" 231 423   # Compose: a galaxy to save
 
-has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
 crashed() { xwininfo -root -children | grep -q '"Program Error\|"Wine Debugger'; }
 alive() { kill -0 "$PROGRAM_PID" 2>/dev/null && ! crashed; }
 # How the dialog ended: "cancelled" by its Cancel button (clicked when it is still up),
