@@ -7,11 +7,14 @@
 #include "screens/symulator/symulator_machines.h"
 #include "screens/transitions.h"
 #include "toolkit/e_window.h"
+#include "toolkit/file_dialog.h"
 #include "toolkit/window_procedure.h"
 
 namespace Quillon::Selvane {
 
 int runProgram(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showCommand) {
+    // A run started only to show a file dialog for the first run does that and nothing else.
+    if (const auto dialogExit = answerFileDialogRequest()) return *dialogExit;
     application.instance = instance;
     application.previousInstance = previousInstance;
     application.commandLine = commandLine;

@@ -98,10 +98,50 @@ bool gridCanPlace(double scale, double starSize) {
     return std::isfinite(scale) && std::isfinite(starSize * starSize);
 }
 
+namespace {
+
+// Where the grid cannot place, the plain test's verdicts follow from the kinds of numbers
+// alone, so no pair is compared (200000 stars would take tens of seconds):
+// - a NaN square of Size of Star compares false with every distance: every first candidate
+//   is free; so with a NaN Scale, whose candidates are NaN and every distance NaN;
+// - an infinite Scale draws only infinities (and NaN from a draw of exactly one half), so
+//   a distance is NaN where an axis meets infinities of one sign and infinite otherwise: too
+//   close only for an infinite square of Size of Star, and only to a star of the opposite
+//   sign on all three axes, which the 8 sign patterns of the stars placed answer at once;
+// - a finite Scale with an infinite square rejects every candidate once one star stands,
+//   which costs no more than the attempts.
+int32_t placeByKinds(int32_t wanted, double scale, double starSize, int attempts, Random& random, double* x,
+                     double* y, double* z) {
+    const double minDistance2 = starSize * starSize;
+    const auto nothing = [](const Candidate&, int32_t) {};
+    if (std::isnan(minDistance2) || std::isnan(scale) || (std::isinf(scale) && !std::isinf(minDistance2)))
+        return placeInTurn(wanted, scale, attempts, random, x, y, z, [](const Candidate&, int32_t) { return true; },
+                           nothing);
+    if (!std::isinf(scale)) return placeWithPlainTest(wanted, scale, starSize, attempts, random, x, y, z);
+    // The sign pattern of a candidate whose coordinates are all infinite; -1 when one is NaN.
+    const auto pattern = [](const Candidate& c) {
+        if (std::isnan(c.x) || std::isnan(c.y) || std::isnan(c.z)) return -1;
+        return int(std::signbit(c.x)) | int(std::signbit(c.y)) << 1 | int(std::signbit(c.z)) << 2;
+    };
+    bool standing[8] = {};
+    return placeInTurn(
+        wanted, scale, attempts, random, x, y, z,
+        [&](const Candidate& c, int32_t) {
+            const int p = pattern(c);
+            return p < 0 || !standing[p ^ 7];
+        },
+        [&](const Candidate& c, int32_t) {
+            const int p = pattern(c);
+            if (p >= 0) standing[p] = true;
+        });
+}
+
+}  // namespace
+
 int32_t placeWithGrid(int32_t wanted, double scale, double starSize, int attempts, Random& random,
                       double* x, double* y, double* z) {
-    if (wanted <= 0 || !gridCanPlace(scale, starSize))
-        return placeWithPlainTest(wanted, scale, starSize, attempts, random, x, y, z);
+    if (wanted <= 0) return placeWithPlainTest(wanted, scale, starSize, attempts, random, x, y, z);
+    if (!gridCanPlace(scale, starSize)) return placeByKinds(wanted, scale, starSize, attempts, random, x, y, z);
     const double minDistance2 = starSize * starSize;
 
     // Where the plain test rejects, the computed d2 is at most minDistance2 (or underflows

@@ -20,8 +20,9 @@ int32_t placeWithPlainTest(int32_t wanted, double scale, double starSize, int at
 bool gridCanPlace(double scale, double starSize);
 
 // Compares a candidate only with the stars in its own and the 26 surrounding cells of a
-// grid at least as wide as the distance within which the plain test can reject. Runs the
-// plain test itself where the grid cannot place or cannot be allocated.
+// grid at least as wide as the distance within which the plain test can reject. Where the
+// grid cannot place, the verdicts follow from the kinds of the numbers (NaN, infinite) with
+// no pair compared; where it cannot be allocated, the plain test runs.
 int32_t placeWithGrid(int32_t wanted, double scale, double starSize, int attempts, Random& random,
                       double* x, double* y, double* z);
 

@@ -11,9 +11,11 @@ namespace Quillon::Selvane {
 void stepOnce();
 // The look of that timer: ends the step once its sums are done.
 void endStepIfSummed();
-// Compose, Open, Save As, the playback controls and the viewing screens' builds change the
-// table or save it: they wait for the step in flight and end it first. Painting needs no
-// wait: the table's displayed positions and velocities change only as a step ends.
+// Compose, Open, Save As and the viewing screens' builds change what the step reads or save
+// the table: they wait for the step in flight and end it first. Painting and the playback
+// controls need no wait: a frame shown goes into the displayed positions, which the step
+// neither reads nor keeps (its end sets them anew), and the table's velocities change
+// only as a step ends.
 void settleStep();
 // The program ends: a step in flight is dropped, never half recorded.
 void dropStep();

@@ -322,6 +322,9 @@ TEST(PlacementGrid, GivesThePlainTestsGalaxyBitForBit) {
         {"1e-300", "1e-160", "40"}, {"1e-20", "1e-22", "300"}, {"1e300", "20", "200"},
         {"1e300", "1e150", "200"}, {"4.9e-324", "1", "5"}, {"250", "1e200", "20"},
         {"nan", "20", "50"},       {"inf", "20", "50"},    {"250", "nan", "200"}, {"250", "inf", "5"},
+        // Not finite: the verdicts come from the kinds of the numbers, pair by pair alike.
+        {"inf", "inf", "60"},      {"-inf", "1e200", "60"}, {"inf", "nan", "60"}, {"nan", "inf", "60"},
+        {"nan", "nan", "60"},      {"-inf", "-20", "60"},  {"250", "-inf", "5"},
         {"250", "20", "0"},        {"250", "20", "1"},
     };
     for (const Slab& slab : slabs) {
@@ -345,6 +348,31 @@ TEST(PlacementGrid, GivesThePlainTestsGalaxyBitForBit) {
             EXPECT_TRUE(sameBits(grid.table.mass, plain.table.mass));
             expectHoldsExactly(grid.table);
         }
+    }
+}
+
+// The largest galaxy with fields that are not finite: every star at its first candidate, as
+// the plain test places the first of them, without comparing any pair.
+TEST(PlacementGrid, PlacesTheMaximumAtOnceWhereNoPairCanBeTooClose) {
+    const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
+    constexpr int32_t kCompared = 2000;
+    const double fields[][2] = {{250, nan}, {inf, 20}, {nan, 20}, {-inf, nan}};
+    for (const auto& field : fields) {
+        SCOPED_TRACE(std::to_string(field[0]) + " " + std::to_string(field[1]));
+        std::vector<double> x(kMaxStars), y(kMaxStars), z(kMaxStars);
+        std::vector<double> px(kCompared), py(kCompared), pz(kCompared);
+        Random grid, plain;
+        grid.seedRandom(77);
+        plain.seedRandom(77);
+        EXPECT_EQ(placeWithGrid(kMaxStars, field[0], field[1], kMaxPlacementAttempts, grid, x.data(), y.data(), z.data()),
+                  kMaxStars);
+        ASSERT_EQ(placeWithPlainTest(kCompared, field[0], field[1], kMaxPlacementAttempts, plain, px.data(), py.data(),
+                                     pz.data()),
+                  kCompared);
+        x.resize(kCompared);
+        z.resize(kCompared);
+        EXPECT_TRUE(sameBits(x, px));
+        EXPECT_TRUE(sameBits(z, pz));
     }
 }
 

@@ -1,12 +1,10 @@
 #include "screens/initialise/star_data_dialogs.h"
 
-#include <windows.h>
-#include <commdlg.h>
-
 #include "model/star_data_file.h"
 #include "screens/program_data.h"
 #include "screens/running_step.h"
 #include "toolkit/e_window.h"
+#include "toolkit/file_dialog.h"
 
 namespace Quillon::Selvane {
 
@@ -18,32 +16,16 @@ namespace {
 const wchar_t kOpenTitle[] = L"\x661f\x306e\x30c7\x30fc\x30bf\x3092\x8aad\x307f\x8fbc\x3080";  // 星のデータを読み込む
 const wchar_t kSaveTitle[] = L"\x661f\x306e\x30c7\x30fc\x30bf\x3092\x4fdd\x5b58\x3059\x308b";  // 星のデータを保存する
 
-// Both dialogs alike: all files listed, the dialog's own folder, an empty name each time.
-std::optional<std::filesystem::path> choosePath(const wchar_t* title, DWORD flags,
-                                                BOOL(WINAPI* dialog)(LPOPENFILENAMEW)) {
-    // Room for the longest path the system takes, not just MAX_PATH: a longer name typed into
-    // the dialog must not overrun its buffer.
-    static wchar_t name[32768];
-    name[0] = L'\0';
-    OPENFILENAMEW request{};
-    request.lStructSize = sizeof request;
-    request.hwndOwner = dialogOwner ? dialogOwner->handle : nullptr;
-    request.lpstrFile = name;
-    request.nMaxFile = static_cast<DWORD>(sizeof name / sizeof name[0]);
-    request.lpstrTitle = title;
-    request.Flags = flags | OFN_NOCHANGEDIR;
-    if (!dialog(&request)) return std::nullopt;
-    return std::filesystem::path(name);
-}
+HWND ownerHandle() { return dialogOwner ? dialogOwner->handle : nullptr; }
 
 }  // namespace
 
 std::optional<std::filesystem::path> chooseOpenPath() {
-    return choosePath(kOpenTitle, OFN_FILEMUSTEXIST, GetOpenFileNameW);
+    return chooseFile(FileDialogPurpose::open, kOpenTitle, ownerHandle());
 }
 
 std::optional<std::filesystem::path> chooseSavePath() {
-    return choosePath(kSaveTitle, OFN_OVERWRITEPROMPT, GetSaveFileNameW);
+    return chooseFile(FileDialogPurpose::save, kSaveTitle, ownerHandle());
 }
 
 void openStarData() {

@@ -4,17 +4,16 @@
 
 #include "engine/playback.h"
 #include "screens/program_data.h"
-#include "screens/running_step.h"
 #include "toolkit/e_scroll_bar.h"
 
 namespace Quillon::Selvane {
 
 namespace {
 
-void loadFrame(int32_t k) {
-    settleStep();
-    workFile.loadFrame(starTable, k);
-}
+// A frame goes into the displayed positions only: a step in flight reads the positions
+// and masses and writes velocities of its own, and its end sets the displayed positions
+// anew, so it neither sees the frame nor is waited for.
+void loadFrame(int32_t k) { workFile.loadFrame(starTable, k); }
 
 }  // namespace
 

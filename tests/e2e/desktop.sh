@@ -109,6 +109,9 @@ wait_window() {
 }
 
 window_gone() { ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
+# Whether window ID has the keyboard. A file dialog shows a moment before it takes the keys,
+# as a second run of the program shows it.
+has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
 
 # A menu's drop-down list: a viewable nameless window of the program.
 find_popup() {

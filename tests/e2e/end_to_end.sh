@@ -86,6 +86,7 @@ file_dialog() {
   need 'choose_file_item "$init" $item' "the File menu drops down"
   dialog=$(wait_window "$2" 10)
   need '[ -n "$dialog" ]' "the dialog '$2' opens"
+  need 'wait_for 10 has_focus "$dialog"' "the dialog '$2' takes the keys"
   xdotool type --delay 20 "$(windows_path "$3")" 2>/dev/null
   xdotool key Return 2>/dev/null
   check 'wait_for 10 window_gone "$dialog"' "the dialog '$2' closes after Enter"

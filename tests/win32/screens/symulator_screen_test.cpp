@@ -2,9 +2,11 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/fast_gravity_step.h"
 #include "model/compose.h"
 #include "screens/player/player_screen.h"
 #include "screens/symulator/symulator_screen.h"
+#include "screens/view/playback_controls.h"
 #include "tests/test_files.h"
 #include "tests/win32/screens/screen_fixture.h"
 
@@ -32,6 +34,27 @@ void scrollTo(HWND window, int position) {
 int scrollPosition(HWND window) { return GetScrollPos(GetDlgItem(window, kIndicater), SB_CTL); }
 
 using selvane::fileBytes;
+
+// The table's galaxy stepped STEPS times by the core alone, as the batch runner steps it,
+// and the frames it records.
+struct CoreRun {
+    selvane::StarTable end;
+    std::vector<std::vector<double>> frames;
+};
+
+CoreRun runOnCore(int steps) {
+    CoreRun run{starTable, {}};
+    selvane::StepCounter counter;
+    selvane::StepHooks hooks;
+    hooks.recordFrame = [&run] {
+        std::vector<double> frame = run.end.displayX;
+        frame.insert(frame.end(), run.end.displayY.begin(), run.end.displayY.end());
+        frame.insert(frame.end(), run.end.displayZ.begin(), run.end.displayZ.end());
+        run.frames.push_back(frame);
+    };
+    for (int step = 0; step < steps; ++step) selvane::fastGravityStep(run.end, simulationParameters, counter, hooks);
+    return run;
+}
 
 using SymulatorScreenTest = ScreenTest;
 
@@ -69,18 +92,9 @@ TEST_F(SymulatorScreenTest, LayoutNumbersTheThirteenControlsWithTheirCaptionsAnd
 
 TEST_F(SymulatorScreenTest, RunAndStopStepTheGalaxyAndRecordEveryFifthStep) {
     composeStars("6");
-    // The same galaxy stepped by the core alone, keeping the frames it would record.
-    selvane::StarTable reference = starTable;
-    selvane::StepCounter counter;
-    std::vector<std::vector<double>> frames;
-    selvane::StepHooks hooks;
-    hooks.recordFrame = [&] {
-        std::vector<double> frame = reference.displayX;
-        frame.insert(frame.end(), reference.displayY.begin(), reference.displayY.end());
-        frame.insert(frame.end(), reference.displayZ.begin(), reference.displayZ.end());
-        frames.push_back(frame);
-    };
-    for (int step = 0; step < 12; ++step) selvane::gravityStep(reference, simulationParameters, counter, hooks);
+    const CoreRun core = runOnCore(12);
+    const selvane::StarTable& reference = core.end;
+    const std::vector<std::vector<double>>& frames = core.frames;
 
     openSymulatorScreen();
     HWND window = viewing();
@@ -106,6 +120,42 @@ TEST_F(SymulatorScreenTest, RunAndStopStepTheGalaxyAndRecordEveryFifthStep) {
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(std::memcmp(bytes.data() + 8, frames[0].data(), 144), 0);
     EXPECT_EQ(std::memcmp(bytes.data() + 8 + 144, frames[1].data(), 144), 0);
+}
+
+// "<<", ">>" and ">" show a frame while a step is summed on the workers without waiting for
+// it, and the step still moves, counts and records what the core alone records.
+TEST_F(SymulatorScreenTest, FramesShowWhileAStepIsInFlightAndTheRecordingStaysTheCoresOwn) {
+    selvane::FieldTexts fields;
+    fields.numberOfStar = "24000";  // a step of a good part of a second: still summing after its tick
+    fields.scale = "20000";         // room for them all
+    fields.recordingSpeed = "1";
+    ASSERT_TRUE(selvane::composeGalaxy(fields, 1234, randomGenerator, starTable, simulationParameters));
+    const std::vector<std::vector<double>> frames = runOnCore(2).frames;
+
+    openSymulatorScreen();
+    HWND window = viewing();
+    ASSERT_TRUE(window);
+    simulationTimerProc(nullptr, WM_TIMER, 0, 0);
+    ASSERT_TRUE(pumpUntil([] { return stepCounter.steps == 1; }));
+    simulationTimerProc(nullptr, WM_TIMER, 0, 0);  // the second step, summing
+    ASSERT_EQ(stepCounter.steps, 1);
+    click(window, kRew);
+    EXPECT_EQ(displayed(), frames[0]);
+    click(window, kFastFoword);
+    EXPECT_EQ(displayed(), frames[0]);
+    click(window, kPlayPause);
+    showNextFrame(Symulator::playback);  // a tick of the playback timer
+    EXPECT_EQ(displayed(), frames[0]);
+    EXPECT_EQ(stepCounter.steps, 1) << "a frame shown waited for the step in flight";
+    ASSERT_TRUE(pumpUntil([] { return stepCounter.steps == 2; }));
+    EXPECT_EQ(displayed(), frames[1]);
+
+    DestroyWindow(window);
+    const std::vector<unsigned char> bytes = fileBytes("Recorder.wrk");
+    const size_t frameBytes = 24 * 24000;
+    ASSERT_EQ(bytes.size(), 8 + 2 * frameBytes);
+    EXPECT_EQ(std::memcmp(bytes.data() + 8, frames[0].data(), frameBytes), 0);
+    EXPECT_EQ(std::memcmp(bytes.data() + 8 + frameBytes, frames[1].data(), frameBytes), 0);
 }
 
 TEST_F(SymulatorScreenTest, PlaybackControlsMapFramesToTheScrollBarAndPauseAtTheEnd) {
