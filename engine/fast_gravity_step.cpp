@@ -194,14 +194,15 @@ int threadsFor(int32_t n, int asked) {
     return threads;
 }
 
-// The best kernels at or below the ones asked for that the processor runs.
-Kernels kernelsFor(const StepChoice& choice) {
+// The best kernels at or below the ones asked for that the processor runs, for `threads` shares.
+Kernels kernelsFor(const StepChoice& choice, int threads) {
     namespace k = step_kernels;
     const InstructionSets& has = instructionSets();
+    const bool pairOnce = choice.pairs == PairKernel::EachPairOnce || (choice.pairs == PairKernel::Fastest && threads == 1);
     if (choice.path == StepPath::Avx512 && has.avx512)
-        return choice.pairOnce ? Kernels{nullptr, k::avx512::pairsOnceRow, 8} : Kernels{k::avx512::sumRange};
+        return pairOnce ? Kernels{nullptr, k::avx512::pairsOnceRow, 8} : Kernels{k::avx512::sumRange};
     if (choice.path >= StepPath::Avx2 && has.avx2Fma)
-        return choice.pairOnce ? Kernels{nullptr, k::avx2::pairsOnceRow, 4} : Kernels{k::avx2::sumRange};
+        return pairOnce ? Kernels{nullptr, k::avx2::pairsOnceRow, 4} : Kernels{k::avx2::sumRange};
     if (choice.path != StepPath::Scalar) return {k::sse2::sumRange};
     return {k::sumRangeScalar};
 }
@@ -218,7 +219,8 @@ bool massesModerate(const Galaxy& g) {
 
 // The shares of one step; each pair once works in `space`, made ready here.
 Shares sharesFor(const Galaxy& galaxy, const StepChoice& choice, PairsOnceSpace& space) {
-    Shares shares{kernelsFor(choice), &galaxy, threadsFor(galaxy.n, choice.threads)};
+    const int threads = threadsFor(galaxy.n, choice.threads);
+    Shares shares{kernelsFor(choice, threads), &galaxy, threads};
     if (shares.kernels.pairsOnceRow) {
         const size_t n = static_cast<size_t>(galaxy.n);
         space.sums.assign(3 * n, 0.0);

@@ -9,12 +9,17 @@ namespace selvane {
 // plain loop's operations in the plain loop's order, so the bits are the same.
 enum class StepPath { Scalar, Sse2, Avx2, Avx512 };
 
+// How the pairs are summed with AVX2 or AVX-512: each pair's shared work once with divisions
+// from multiply-adds, or every ordered pair on its own with the processor's divisions. Both
+// give the same bits; the first is faster on one thread, while its shares wait on each other
+// row by row, so on several threads every ordered pair on its own is faster (measured side by
+// side, `make bench`).
+enum class PairKernel { Fastest, EachOrderedPair, EachPairOnce };
+
 struct StepChoice {
     int threads = 0;  // 0: every core, or one where the galaxy is too small to pay
     StepPath path = StepPath::Avx512;  // the best the processor has at or below this
-    // With AVX2 or AVX-512: each pair's shared work once and divisions from multiply-adds;
-    // false sums every ordered pair on its own with the processor's divisions, as before.
-    bool pairOnce = true;
+    PairKernel pairs = PairKernel::Fastest;  // each pair once on one thread, else each ordered pair
 };
 
 bool stepPathAvailable(StepPath path);

@@ -69,7 +69,7 @@ void expectFastMatchesPlain(const StarTable& start, const SimulationParameters& 
             int records = 0, views = 0;
             for (int s = 0; s < steps; ++s)
                 fastGravityStep(fast, params, counter, {[&] { ++views; }, [&] { ++records; }},
-                                {threads, path, pairOnce});
+                                {threads, path, pairOnce ? PairKernel::EachPairOnce : PairKernel::EachOrderedPair});
             const std::string at = where + " path " + std::to_string(static_cast<int>(path)) + " threads " +
                                    std::to_string(threads) + (pairOnce ? " each pair once" : "");
             expectSameBits(plain, fast, at);
