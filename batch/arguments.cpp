@@ -1,12 +1,14 @@
 #include "batch/arguments.h"
 
 #include <cerrno>
+#include <cmath>
 #include <climits>
 #include <cstdlib>
 #include <sstream>
 
 #include <CLI/CLI.hpp>
 
+#include "model/number_text.h"
 #include "selvane_version.h"
 
 namespace selvane::batch {
@@ -267,6 +269,14 @@ bool parseWholeNumber(const std::string& text, long long low, long long high, lo
     errno = 0;
     const long long read = std::strtoll(text.c_str(), &end, 10);
     if (errno != 0 || *end != '\0' || read < low || read > high) return false;
+    value = read;
+    return true;
+}
+
+bool parseReal(const std::string& text, double& value) {
+    const char* end = text.data() + text.size();
+    double read = 0;
+    if (readReal(text.data(), end, read) != end || !std::isfinite(read)) return false;
     value = read;
     return true;
 }

@@ -32,6 +32,9 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
 // A decimal whole number within [low, high] and nothing else.
 bool parseWholeNumber(const std::string& text, long long low, long long high, long long& value);
 
+// A finite real, read as the galaxy file reads one, and nothing else.
+bool parseReal(const std::string& text, double& value);
+
 std::string usageText();
 
 // "selvane-batch VERSION (commit ...)".

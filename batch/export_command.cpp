@@ -76,36 +76,34 @@ int exportCommand(const CommandLine& line) {
     if (doublePrecision && vtk) return fail("--double is for gadget snapshots; vtk files hold doubles already");
     long long from = 0, to = 0;
 
-    // A galaxy carries masses and velocities; a recording positions only, so its masses and
-    // the steps between its frames come from the galaxy the run started from.
     // A whole recording is told by its header and length at once, so a large one is never read
     // as text; a galaxy file's first characters never make a recording's header.
     RecordingSummary summary = inspectRecording(input);
+    const std::string damage = describeDamage(input, summary);
     StarTable galaxy;
     SimulationParameters params;
-    const bool fromGalaxy = !describeDamage(input, summary).empty() && loadStarData(input, galaxy, params);
+    const bool fromGalaxy = !damage.empty() && loadStarData(input, galaxy, params);
+    const auto galaxyOption = line.options.find("--galaxy");
+    if (fromGalaxy && galaxyOption != line.options.end())
+        return fail("--galaxy is for a recording; " + input + " is a galaxy file");
+    if (fromGalaxy && (line.options.count("--from") || line.options.count("--to")))
+        return fail("--from and --to choose frames of a recording; " + input + " is a galaxy file");
+
+    // A galaxy carries masses and velocities; a recording positions only, so its masses and
+    // the steps between its frames come from the galaxy the run started from.
     StarTable started;
     SimulationParameters startedParams;
     startedParams.recordingSpeed = 1;
-    const auto galaxyOption = line.options.find("--galaxy");
-    if (galaxyOption != line.options.end()) {
-        if (fromGalaxy) return fail("--galaxy is for a recording; " + input + " is a galaxy file");
-        if (!loadStarData(galaxyOption->second, started, startedParams))
-            return fail(galaxyReadProblem(galaxyOption->second));
-    }
-
     int64_t frames = 1;
     if (!fromGalaxy) {
-        const std::string damage = describeDamage(input, summary);
         if (!damage.empty()) return fail(input + " is no galaxy file, and as a recording: " + damage);
         if (summary.starCount == 0) return fail("recording " + input + " holds no stars to export");
         frames = summary.framesInFile;
-        if (frames < 1) return fail("recording " + input + " has no frame");
-        if (galaxyOption != line.options.end() && started.starCount != summary.starCount)
-            return fail("--galaxy " + galaxyOption->second + " has " + std::to_string(started.starCount) +
-                        " stars and the recording " + std::to_string(summary.starCount));
-    } else if (line.options.count("--from") || line.options.count("--to")) {
-        return fail("--from and --to choose frames of a recording; " + input + " is a galaxy file");
+        if (galaxyOption != line.options.end()) {
+            const std::string problem =
+                readStartingGalaxy(galaxyOption->second, summary.starCount, started, startedParams);
+            if (!problem.empty()) return fail(problem);
+        }
     }
     const std::string range = chooseFrames(line, frames, from, to);
     if (!range.empty()) return fail(range);

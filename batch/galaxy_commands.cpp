@@ -1,8 +1,6 @@
 #include "batch/galaxy_commands.h"
 
 #include <cmath>
-#include <fstream>
-#include <iterator>
 
 #include "batch/refusal.h"
 #include "batch/run_checks.h"
@@ -23,26 +21,6 @@ std::string optionOr(const CommandLine& line, const char* name, const std::strin
     return found == line.options.end() ? otherwise : found->second;
 }
 
-// The source file whole, within what a galaxy of kMaxStars can take in any of its forms.
-bool readSource(const std::string& path, std::string& bytes, std::string& problem) {
-    constexpr uint64_t kLargestSource = uint64_t{1} << 30;
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open()) {
-        problem = "cannot read " + path;
-        return false;
-    }
-    char chunk[1 << 16];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-        if (bytes.size() + static_cast<uint64_t>(in.gcount()) > kLargestSource) {
-            problem = path + " is larger than any galaxy's file";
-            return false;
-        }
-        bytes.append(chunk, static_cast<size_t>(in.gcount()));
-    }
-    if (in.bad()) problem = "cannot read " + path;
-    return !in.bad();
-}
-
 // "X,Y,Z" as three reals.
 bool readTriple(const std::string& text, double (&values)[3]) {
     const char* p = text.data();
@@ -58,11 +36,6 @@ bool readTriple(const std::string& text, double (&values)[3]) {
     return p == end;
 }
 
-bool readAngle(const std::string& text, double& degrees) {
-    const char* end = text.data() + text.size();
-    const char* p = readReal(text.data(), end, degrees);
-    return p == end && std::isfinite(degrees);
-}
 
 std::string writeGalaxy(const std::string& out, const StarTable& table, const SimulationParameters& params) {
     if (!saveStarData(out, table, params)) {
@@ -89,7 +62,7 @@ int importCommand(const CommandLine& line) {
     if (!targetProblem.empty()) return fail("cannot write " + out + ": it " + targetProblem);
 
     std::string bytes, problem;
-    if (!readSource(source, bytes, problem)) return fail(problem);
+    if (!readWholeFile(source, bytes)) return fail("cannot read " + source + " (or it is over 1 GiB)");
     StarTable table;
     const bool snapshot = looksLikeGadgetSnapshot(bytes.data(), bytes.size());
     if (!(snapshot ? parseGadgetSnapshot(bytes.data(), bytes.size(), table, problem)
@@ -106,9 +79,9 @@ int combineCommand(const CommandLine& line) {
         return fail("--offset takes three finite numbers X,Y,Z");
     if (line.options.count("--velocity") && !readTriple(line.options.at("--velocity"), placement.velocity))
         return fail("--velocity takes three finite numbers VX,VY,VZ");
-    if (line.options.count("--tilt") && !readAngle(line.options.at("--tilt"), placement.tilt))
+    if (line.options.count("--tilt") && !parseReal(line.options.at("--tilt"), placement.tilt))
         return fail("--tilt takes an angle in degrees");
-    if (line.options.count("--spin") && !readAngle(line.options.at("--spin"), placement.spin))
+    if (line.options.count("--spin") && !parseReal(line.options.at("--spin"), placement.spin))
         return fail("--spin takes an angle in degrees");
     const std::string targetProblem = replaceProblem(out);
     if (!targetProblem.empty()) return fail("cannot write " + out + ": it " + targetProblem);

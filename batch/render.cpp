@@ -15,6 +15,7 @@
 #include "batch/output_files.h"
 #include "batch/png_file.h"
 #include "batch/refusal.h"
+#include "batch/run_checks.h"
 #include "batch/stop_request.h"
 #include "batch/video_pipe.h"
 #include "engine/dot_raster.h"
@@ -22,8 +23,6 @@
 #include "engine/recording_summary.h"
 #include "engine/view_camera.h"
 #include "model/file_replace.h"
-#include "model/number_text.h"
-#include "model/star_data_file.h"
 
 namespace selvane::batch {
 
@@ -189,17 +188,14 @@ std::string readGlowOptions(const CommandLine& line, int32_t stars, bool video, 
     glow.exposure = 8;
     if (const std::string* exposure = option("--exposure")) {
         double value = 0;
-        const char* end = exposure->data() + exposure->size();
-        if (readReal(exposure->data(), end, value) != end || !(value > 0) || !(value < 1e30))
+        if (!parseReal(*exposure, value) || !(value > 0) || !(value < 1e30))
             return "--exposure takes a number above 0, not '" + *exposure + "'";
         glow.exposure = static_cast<float>(value);
     }
     if (const std::string* path = option("--galaxy")) {
         SimulationParameters params;
-        if (!loadStarData(*path, galaxy, params)) return "cannot read galaxy file " + *path;
-        if (galaxy.starCount != stars)
-            return "--galaxy " + *path + " has " + std::to_string(galaxy.starCount) + " stars and the recording " +
-                   std::to_string(stars);
+        const std::string problem = readStartingGalaxy(*path, stars, galaxy, params);
+        if (!problem.empty()) return problem;
         glow.masses = &galaxy.mass;
     }
     return "";

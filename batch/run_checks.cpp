@@ -7,6 +7,7 @@
 #include "batch/diagnostics_report.h"
 #include "engine/frame_file.h"
 #include "engine/recording_layout.h"
+#include "model/star_data_file.h"
 
 namespace selvane::batch {
 
@@ -24,6 +25,15 @@ std::string galaxyReadProblem(const std::string& path) {
         return "galaxy file " + path + " counts more stars than the " + std::to_string(kMaxStars) +
                " a galaxy may have";
     return "cannot read galaxy file " + path + ": it is not a galaxy file";
+}
+
+std::string readStartingGalaxy(const std::string& path, int32_t recordingStars, StarTable& galaxy,
+                               SimulationParameters& params) {
+    if (!loadStarData(path, galaxy, params)) return galaxyReadProblem(path);
+    if (galaxy.starCount != recordingStars)
+        return "--galaxy " + path + " has " + std::to_string(galaxy.starCount) + " stars and the recording " +
+               std::to_string(recordingStars);
+    return "";
 }
 
 std::string nonFiniteStar(const StarTable& table) {

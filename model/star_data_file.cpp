@@ -66,25 +66,6 @@ bool tableConsistent(const StarTable& t) {
     return true;
 }
 
-bool readWholeFile(const std::filesystem::path& path, std::string& data) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open()) return false;
-    std::error_code ec;
-    const uintmax_t size = std::filesystem::file_size(path, ec);
-    if (!ec && size <= kMaxStarDataFileBytes) data.reserve(static_cast<size_t>(size));
-    char chunk[65536];
-    for (;;) {
-        in.read(chunk, sizeof chunk);
-        const std::streamsize got = in.gcount();
-        if (got > 0) {
-            if (data.size() + static_cast<uint64_t>(got) > kMaxStarDataFileBytes) return false;
-            data.append(chunk, static_cast<size_t>(got));
-        }
-        if (!in) break;
-    }
-    return !in.bad();
-}
-
 }  // namespace
 
 std::string formatStarData(const StarTable& table, const SimulationParameters& params) {
@@ -158,6 +139,25 @@ bool saveStarData(const std::filesystem::path& path, const StarTable& table, con
     } catch (const std::length_error&) {
         return false;
     }
+}
+
+bool readWholeFile(const std::filesystem::path& path, std::string& data) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in.is_open()) return false;
+    std::error_code ec;
+    const uintmax_t size = std::filesystem::file_size(path, ec);
+    if (!ec && size <= kMaxStarDataFileBytes) data.reserve(static_cast<size_t>(size));
+    char chunk[65536];
+    for (;;) {
+        in.read(chunk, sizeof chunk);
+        const std::streamsize got = in.gcount();
+        if (got > 0) {
+            if (data.size() + static_cast<uint64_t>(got) > kMaxStarDataFileBytes) return false;
+            data.append(chunk, static_cast<size_t>(got));
+        }
+        if (!in) break;
+    }
+    return !in.bad();
 }
 
 bool loadStarData(const std::filesystem::path& path, StarTable& table, SimulationParameters& params) {

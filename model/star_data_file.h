@@ -35,6 +35,10 @@ bool parseStarData(const char* data, size_t size, ParsedStarData& out);
 // Files larger than this are treated as damaged rather than read into memory.
 constexpr uint64_t kMaxStarDataFileBytes = uint64_t{1} << 30;
 
+// The file's bytes appended to `data`; false when it cannot be read or passes
+// kMaxStarDataFileBytes, the most any file of stars is believed to hold.
+bool readWholeFile(const std::filesystem::path& path, std::string& data);
+
 // Writes the file with replaceFileContents (model/file_replace.h): through symbolic links,
 // keeping the replaced file's permissions, refusing anything but a writable regular file
 // with one name. Nothing is written (false) when there is no table or starSize is 0 or
