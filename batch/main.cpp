@@ -1,7 +1,6 @@
 // selvane-batch: composes, runs and inspects galaxies and recordings without the window program.
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -36,8 +35,6 @@ using namespace selvane::batch;
 namespace fs = std::filesystem;
 
 namespace {
-
-
 
 uint32_t clockMilliseconds() {
     using namespace std::chrono;

@@ -32,7 +32,6 @@ namespace {
 
 using CameraOperation = void (ViewCamera::*)();
 
-
 // The captions of the viewing buttons, each the camera's move for one press.
 bool parseCameraOperations(const std::string& text, std::vector<CameraOperation>& operations, std::string& problem) {
     operations.clear();
