@@ -90,13 +90,32 @@ need 'wait_for 20 recording 2' "the Symulator records"
 writers_refused "Symulator"
 xdotool windowraise "$init" 2>/dev/null   # the menu bar may lie under the Symulator
 need 'choose_file_item "$init" 2' "the File menu drops down"
-dialog=$(wait_window 'データを保存する' 10)
+save_title='データを保存する'
+dialog=$(wait_window "$save_title" 10)
 need '[ -n "$dialog" ]' "the save dialog opens"
-xdotool type --delay 20 "$(windows_path "$PWD/Recorder.wrk")" 2>/dev/null
-xdotool key Return 2>/dev/null
-# The dialog asks before overwriting an existing file; its default answer is yes.
-wait_for 2 window_gone "$dialog" || xdotool key Return 2>/dev/null
-check 'wait_for 10 window_gone "$dialog"' "the save dialog closes"
+need 'wait_for 10 has_focus "$dialog"' "the save dialog takes the keys"
+sleep 0.5
+# The name is typed into its field and Save clicked: Return would go to the list of
+# completions that drops down below a name matching a file there, as Recorder.wrk does.
+xdotool mousemove --window "$dialog" 240 212 click 1 2>/dev/null
+xdotool key End shift+Home 2>/dev/null
+xdotool type --delay 5 "$(windows_path "$PWD/Recorder.wrk")" 2>/dev/null
+sleep 0.3
+xdotool mousemove --window "$dialog" 439 212 click 1 2>/dev/null
+# The dialog asks before overwriting a file, in a box of its own title; its default is yes.
+question_or_gone() {
+  window_gone "$dialog" && return 0
+  local id
+  for id in $(xdotool search --onlyvisible --name "$save_title" 2>/dev/null); do
+    [ "$id" != "$dialog" ] || continue
+    wait_for 5 has_focus "$id"
+    xdotool key Return 2>/dev/null
+    return 0
+  done
+  return 1
+}
+wait_for 20 question_or_gone
+check 'wait_for 20 window_gone "$dialog"' "the save dialog closes"
 # shellcheck disable=SC2034  # read by the check
 before=$(header_frames Recorder.wrk)
 check 'wait_for 20 recording $((before + 1))' "the recording goes on after the refused save"
