@@ -1,5 +1,6 @@
 #include "engine/fast_gravity_step.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <climits>
@@ -25,13 +26,18 @@ using step_kernels::SumRange;
 
 // Stars i summed between two looks at a request to stop, for each ordered pair on its own: at
 // the largest galaxy a few tens of milliseconds, and a multiple of 8 so every piece but a
-// share's last is whole vectors. Each pair once looks between rows, a stream over at most every
-// star each.
+// share's last is whole vectors. Each pair once looks between rows of its tiles, a stream over
+// at most every star each.
 constexpr int32_t kPieceStars = 512;
 
-// Share 0 of each pair once streams over a little less than its even part: the other shares
-// wait for its rows at first, so it should run ahead.
-constexpr double kFirstShareLead = 0.95;
+// Each pair once on several threads cuts the stars into about this many blocks: more wait less
+// for each other, fewer start and end their streams less often.
+constexpr int32_t kPairsOnceBlocks = 16;
+// The fewest stars of a block: each row's stream over a block fills and empties its lanes once.
+constexpr int32_t kPairsOnceBlockStars = 128;
+// From here each pair once is the faster on several threads too: below, its tiles are too small
+// for the threads' waits on one another to pay (measured side by side, `make bench`).
+constexpr int32_t kStarsPairsOnceOnThreads = 4096;
 
 // The kernels of one way of summing: each ordered pair on its own (sumRange), or each pair once
 // by rows of `lanes` stars.
@@ -42,14 +48,14 @@ struct Kernels {
 };
 
 // One step's sums cut into shares, one share a thread: each ordered pair on its own, share t
-// the stars i from begin(t); or each pair once, share t every row's stream over the stars j
-// from edge(t).
+// the stars i from begin(t); or each pair once, by tiles of blocks of stars (sumPairsOnce).
 struct Shares {
     Kernels kernels;
     const Galaxy* galaxy = nullptr;
     int count = 0;
-    Sums sums{};             // each pair once: the pulls so far, all +0 at the start
-    int32_t* done = nullptr;  // and per share, the rows it has finished
+    Sums sums{};              // each pair once: the pulls so far, all +0 at the start
+    int32_t blockStars = 0;   // and its blocks, a whole number of rows each
+    int32_t* tilesDone = nullptr;  // per block, the tiles of its row finished; then the next block to take
     bool massesModerate = false;
     const std::atomic<bool>* stop = nullptr;  // a background step's; none for fastGravityStep
 
@@ -59,41 +65,52 @@ struct Shares {
         const int32_t start = static_cast<int32_t>(static_cast<int64_t>((n + 7) / 8) * t / count) * 8;
         return start < n ? start : n;
     }
-    // Share t streams over about n sqrt(t / count) to n sqrt((t + 1) / count): as much work
-    // each, and a little less for share 0, which the others follow.
-    int32_t edge(int t) const {
-        if (t >= count) return galaxy->n;
-        const double part = std::sqrt(static_cast<double>(t) / count) * kFirstShareLead;
-        return static_cast<int32_t>(galaxy->n * part) / kernels.lanes * kernels.lanes;
-    }
+    int32_t blocks() const { return (galaxy->n + blockStars - 1) / blockStars; }
     bool stopped() const { return stop && stop->load(std::memory_order_relaxed); }
 };
 
-// Share t's part of each pair once: every row that starts before its last star j, in order. A
-// row that starts before its first star j continues the stream share t - 1 ended, so it waits
-// for that share to finish the row; a share never waits for a later one. A share that stops
-// says it has finished every row, so none waits for it.
-void sumPairsOnce(const Shares& shares, int t) {
-    const int32_t lanes = shares.kernels.lanes, first = shares.edge(t), last = shares.edge(t + 1);
-    for (int32_t row = 0; row * lanes < last; ++row) {
-        const int32_t b = row * lanes;
-        bool stopped = shares.stopped();
-        for (int spins = 0; !stopped && t > 0 && b < first && __atomic_load_n(&shares.done[t - 1], __ATOMIC_ACQUIRE) <= row;
-             ++spins) {
-            if (spins < 256)
-                _mm_pause();
-            else
-                std::this_thread::yield();
-            stopped = shares.stopped();
+// Each pair once by tiles (I, J), J >= I, of blocks of stars. Tile (I, J) gives the stars of
+// block I their pulls from block J and those of J theirs from I; every star meets the others
+// in ascending order when each block's tiles (0, J) .. (J, J) .. (J, last) go in that order, so
+// tile (I, J) follows (I, J - 1) and (I - 1, J). A share takes the next block's row of tiles and
+// goes along it, each tile once the row above has finished the tile above: the rows chase one
+// another a tile apart, and no share waits but for the row just above. A share that stops says
+// its row is finished, so none waits for it.
+void sumPairsOnce(const Shares& shares) {
+    const int32_t blocks = shares.blocks(), lanes = shares.kernels.lanes, n = shares.galaxy->n;
+    int32_t* const nextBlock = shares.tilesDone + blocks;
+    for (;;) {
+        const int32_t i = __atomic_fetch_add(nextBlock, 1, __ATOMIC_RELAXED);
+        if (i >= blocks) return;
+        const int32_t iBegin = i * shares.blockStars, iEnd = std::min(iBegin + shares.blockStars, n);
+        for (int32_t j = i; j < blocks; ++j) {
+            bool stopped = shares.stopped();
+            // Tile (i - 1, j) is tile j - i + 1 of the row above.
+            for (int spins = 0; !stopped && i > 0 && __atomic_load_n(&shares.tilesDone[i - 1], __ATOMIC_ACQUIRE) <= j - i + 1;
+                 ++spins) {
+                if (spins < 256)
+                    _mm_pause();
+                else
+                    std::this_thread::yield();
+                stopped = shares.stopped();
+            }
+            if (stopped) {
+                __atomic_store_n(&shares.tilesDone[i], INT32_MAX, __ATOMIC_RELEASE);
+                return;
+            }
+            const int32_t jBegin = j * shares.blockStars, jEnd = std::min(jBegin + shares.blockStars, n);
+            for (int32_t b = iBegin; b < iEnd; b += lanes) {
+                // One thread's single tile is the whole galaxy: it looks between rows too.
+                if (shares.stopped()) {
+                    __atomic_store_n(&shares.tilesDone[i], INT32_MAX, __ATOMIC_RELEASE);
+                    return;
+                }
+                const bool own = j == i;
+                shares.kernels.pairsOnceRow(*shares.galaxy, shares.sums,
+                                            {b / lanes, own ? b + lanes : jBegin, jEnd, own, shares.massesModerate});
+            }
+            __atomic_store_n(&shares.tilesDone[i], j - i + 1, __ATOMIC_RELEASE);
         }
-        if (stopped) {
-            __atomic_store_n(&shares.done[t], INT32_MAX, __ATOMIC_RELEASE);
-            return;
-        }
-        const bool own = b >= first;
-        shares.kernels.pairsOnceRow(*shares.galaxy, shares.sums,
-                                    {row, own ? b + lanes : first, last, own, shares.massesModerate});
-        __atomic_store_n(&shares.done[t], row + 1, __ATOMIC_RELEASE);
     }
 }
 
@@ -105,7 +122,7 @@ double sumFirst(double sum, double v) {
 }
 
 void sumShare(const Shares& shares, int t) {
-    if (shares.kernels.pairsOnceRow) return sumPairsOnce(shares, t);
+    if (shares.kernels.pairsOnceRow) return sumPairsOnce(shares);
     const int32_t end = shares.begin(t + 1);
     for (int32_t from = shares.begin(t); from < end; from += kPieceStars) {
         if (shares.stopped()) return;
@@ -195,10 +212,11 @@ int threadsFor(int32_t n, int asked) {
 }
 
 // The best kernels at or below the ones asked for that the processor runs, for `threads` shares.
-Kernels kernelsFor(const StepChoice& choice, int threads) {
+Kernels kernelsFor(const StepChoice& choice, int threads, int32_t n) {
     namespace k = step_kernels;
     const InstructionSets& has = instructionSets();
-    const bool pairOnce = choice.pairs == PairKernel::EachPairOnce || (choice.pairs == PairKernel::Fastest && threads == 1);
+    const bool pairOnce = choice.pairs == PairKernel::EachPairOnce ||
+                          (choice.pairs == PairKernel::Fastest && (threads == 1 || n >= kStarsPairsOnceOnThreads));
     if (choice.path == StepPath::Avx512 && has.avx512)
         return pairOnce ? Kernels{nullptr, k::avx512::pairsOnceRow, 8} : Kernels{k::avx512::sumRange};
     if (choice.path >= StepPath::Avx2 && has.avx2Fma)
@@ -220,13 +238,16 @@ bool massesModerate(const Galaxy& g) {
 // The shares of one step; each pair once works in `space`, made ready here.
 Shares sharesFor(const Galaxy& galaxy, const StepChoice& choice, PairsOnceSpace& space) {
     const int threads = threadsFor(galaxy.n, choice.threads);
-    Shares shares{kernelsFor(choice, threads), &galaxy, threads};
+    Shares shares{kernelsFor(choice, threads, galaxy.n), &galaxy, threads};
     if (shares.kernels.pairsOnceRow) {
         const size_t n = static_cast<size_t>(galaxy.n);
         space.sums.assign(3 * n, 0.0);
-        space.done.assign(static_cast<size_t>(shares.count), 0);
         shares.sums = {space.sums.data(), space.sums.data() + n, space.sums.data() + 2 * n};
-        shares.done = space.done.data();
+        // One thread goes along whole rows: one block.
+        const int32_t wanted = (galaxy.n / kPairsOnceBlocks + 7) / 8 * 8;
+        shares.blockStars = threads == 1 ? std::max(galaxy.n, 1) : std::max(wanted, kPairsOnceBlockStars);
+        space.done.assign(static_cast<size_t>(shares.blocks()) + 1, 0);
+        shares.tilesDone = space.done.data();
         shares.massesModerate = massesModerate(galaxy);
     }
     return shares;

@@ -11,20 +11,21 @@ enum class StepPath { Scalar, Sse2, Avx2, Avx512 };
 
 // How the pairs are summed with AVX2 or AVX-512: each pair's shared work once with divisions
 // from multiply-adds, or every ordered pair on its own with the processor's divisions. Both
-// give the same bits; the first is faster on one thread, while its shares wait on each other
-// row by row, so on several threads every ordered pair on its own is faster (measured side by
-// side, `make bench`).
+// give the same bits; the first is faster on one thread and, from a few thousand stars, on
+// several, where its threads go along rows of tiles that wait on the row above (measured side
+// by side, `make bench`).
 enum class PairKernel { Fastest, EachOrderedPair, EachPairOnce };
 
 struct StepChoice {
     int threads = 0;  // 0: every core, or one where the galaxy is too small to pay
     StepPath path = StepPath::Avx512;  // the best the processor has at or below this
-    PairKernel pairs = PairKernel::Fastest;  // each pair once on one thread, else each ordered pair
+    PairKernel pairs = PairKernel::Fastest;
 };
 
 bool stepPathAvailable(StepPath path);
 
-// The working space of each pair once: the pulls so far, and the rows each share has finished.
+// The working space of each pair once: the pulls so far, and per block the tiles of its row
+// finished, then the next block's row to take.
 struct PairsOnceSpace {
     std::vector<double> sums;
     std::vector<int32_t> done;
@@ -51,7 +52,7 @@ public:
     bool summed(int milliseconds = 0);
     // Waits for the sums, then moves the stars and ends the step; nothing with none in flight.
     void finish(StepCounter& counter, const StepHooks& hooks);
-    // Stops the sums at their next piece (a share of stars, or a row of each pair once) and
+    // Stops the sums at their next piece (a share of stars, or a row of a tile) and
     // forgets the step: the table is as it was before begin.
     void abandon();
 

@@ -126,25 +126,38 @@ struct Stream {
 
     // Steps t .. t + K - 1: the separations, square roots, reciprocals and exps of all K
     // first, then each step's pulls and sums in order. The K chains are independent, and so
-    // overlap.
-    template <int K, bool kRamp>
+    // overlap. kEdge: some lanes meet no star of [jStart, jEnd), as where the stream fills or
+    // empties.
+    template <int K, bool kEdge>
     [[gnu::always_inline]] void steps(int32_t t) {
-        typename V::Mask valid = everyLane<V>();
-        if constexpr (kRamp) {
-            static_assert(K == 1, "a ramp is a step at a time");
-            const Real lane = V::firstLanes();
-            valid = V::both(V::greaterEqual(lane, V::set1(jStart - t)), V::less(lane, V::set1(jEnd - t)));
-        }
-        const auto load = [valid](const double* p) { return kRamp ? V::loadWhere(valid, p) : V::load(p); };
+        typename V::Mask valid[K];
+        const Real lane = V::firstLanes();
+#pragma GCC unroll 8
+        for (int k = 0; k < K; ++k)
+            valid[k] = kEdge ? V::both(V::greaterEqual(lane, V::set1(jStart - t - k)), V::less(lane, V::set1(jEnd - t - k)))
+                             : everyLane<V>();
+        const auto load = [&valid](int k, const double* p) { return kEdge ? V::loadWhere(valid[k], p) : V::load(p); };
         Pair<V> p[K];
 #pragma GCC unroll 8
         for (int k = 0; k < K; ++k)
-            p[k] = pairOf<V>(load(g.x + t + k), load(g.y + t + k), load(g.z + t + k), xi, yi, zi, valid);
+            p[k] = pairOf<V>(load(k, g.x + t + k), load(k, g.y + t + k), load(k, g.z + t + k), xi, yi, zi, valid[k]);
 #pragma GCC unroll 8
         for (int k = 0; k < K; ++k) share(g, p[k]);
 #pragma GCC unroll 8
         for (int k = 0; k < K; ++k)
-            add(t + k, p[k], pull<V, kModerate>(p[k], load(g.m + t + k)), pull<V, kModerate>(p[k], mi));
+            add(t + k, p[k], pull<V, kModerate>(p[k], load(k, g.m + t + k)), pull<V, kModerate>(p[k], mi));
+    }
+
+    // Steps [t, end) with lanes outside the stars j masked, overlapped as far as they go.
+    [[gnu::always_inline]] void edgeSteps(int32_t t, int32_t end) {
+        constexpr int K = kOverlappedSteps;
+        for (; t + K <= end; t += K) steps<K, true>(t);
+        switch (end - t) {
+            case 3: steps<3, true>(t); break;
+            case 2: steps<2, true>(t); break;
+            case 1: steps<1, true>(t); break;
+            default: break;
+        }
     }
 
     // Step t's terms, in order; then star t has met the whole row and leaves the stream.
@@ -191,10 +204,11 @@ void streamRow(const Galaxy& g, const Sums& sums, int32_t row, int32_t jStart, i
                 V::loadWhere(first, sums.y + t),
                 V::loadWhere(first, sums.z + t)};
     constexpr int K = kOverlappedSteps;
-    for (; t < jStart && t < jEnd; ++t) s.template steps<1, true>(t);
-    for (; t + K + L - 1 <= jEnd; t += K) s.template steps<K, false>(t);
-    for (; t + L <= jEnd; ++t) s.template steps<1, false>(t);
-    for (; t < jEnd; ++t) s.template steps<1, true>(t);
+    static_assert(K == 4, "edgeSteps takes what is left of K steps");
+    const int32_t filled = jStart < jEnd ? jStart : jEnd;  // from here every lane meets a star
+    s.edgeSteps(t, filled);
+    for (t = filled; t + K + L - 1 <= jEnd; t += K) s.template steps<K, false>(t);
+    s.edgeSteps(t, jEnd);
     V::store(sums.x + b, V::reverse(s.rx)), V::store(sums.y + b, V::reverse(s.ry)), V::store(sums.z + b, V::reverse(s.rz));
 }
 

@@ -147,16 +147,25 @@ TEST(FastGravityStep, SameBitsAtTheEdgesOfTheMultiplyAddDivision) {
     }
 }
 
-TEST(FastGravityStep, DefaultChoiceMatchesPlainLoopOnLargeGalaxy) {
+// Large enough that each pair once goes by many tiles on several threads, by default too; the
+// last tile and row are partial.
+TEST(FastGravityStep, DefaultChoiceAndManyTilesMatchPlainLoopOnLargeGalaxy) {
     std::mt19937_64 rng(3);
-    const StarTable start = randomGalaxy(600, 200, 20, rng);
-    StarTable plain = start, fast = start;
-    StepCounter a, b;
-    for (int s = 0; s < 2; ++s) {
-        gravityStep(plain, paramsWith(20), a, {});
-        fastGravityStep(fast, paramsWith(20), b, {});
+    const StarTable start = randomGalaxy(4500, 400, 20, rng);
+    StarTable plain = start;
+    StepCounter a;
+    for (int s = 0; s < 2; ++s) gravityStep(plain, paramsWith(20), a, {});
+    std::vector<StepChoice> choices{{}};
+    for (StepPath path : {StepPath::Avx2, StepPath::Avx512})
+        for (int threads : {2, 3})
+            if (stepPathAvailable(path)) choices.push_back({threads, path, PairKernel::EachPairOnce});
+    for (const StepChoice& choice : choices) {
+        StarTable fast = start;
+        StepCounter b;
+        for (int s = 0; s < 2; ++s) fastGravityStep(fast, paramsWith(20), b, {}, choice);
+        expectSameBits(plain, fast, "path " + std::to_string(static_cast<int>(choice.path)) + " threads " +
+                                        std::to_string(choice.threads));
     }
-    expectSameBits(plain, fast, "default choice");
 }
 
 }  // namespace
