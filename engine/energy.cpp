@@ -5,6 +5,8 @@
 #include <cmath>
 #include <vector>
 
+#include "engine/instruction_sets.h"
+#include "engine/step_kernels.h"
 #include "engine/worker_pool.h"
 
 namespace selvane {
@@ -64,8 +66,29 @@ double rowPotential(const StarTable& table, int32_t i, double s, RowScratch& scr
     return -m[i] * sum;
 }
 
+double nearTermOf(double r2, const step_kernels::PotentialRows& p) {
+    return r2 == 0 ? p.sqrtPiOverS : nearTerm(r2, p.s, p.sqrtS, p.sqrtPiOverS);
+}
+
+// Several rows at once in lanes, with the best instruction set at or below `path` that the
+// processor has; none where it has neither AVX2 with FMA nor AVX-512.
+struct RowKernel {
+    step_kernels::RowsPotential rows = nullptr;
+    int32_t lanes = 1;
+};
+RowKernel rowKernelFor(StepPath path) {
+    const InstructionSets& has = instructionSets();
+    if (path == StepPath::Avx512 && has.avx512) return {step_kernels::avx512::potentialRows, 8};
+    if (path >= StepPath::Avx2 && has.avx2Fma) return {step_kernels::avx2::potentialRows, 4};
+    return {};
+}
+
 // Fills rows[i] for every i, the threads taking blocks of rows as they become free.
-void sumRows(const StarTable& table, double s, int threads, std::vector<double>& rows) {
+void sumRows(const StarTable& table, double s, int threads, StepPath path, std::vector<double>& rows) {
+    const RowKernel kernel = rowKernelFor(path);
+    const step_kernels::PotentialRows lanes{table.posX.data(), table.posY.data(), table.posZ.data(),
+                                            table.mass.data(), table.starCount, kFarRatio * s,
+                                            s, std::sqrt(s), std::sqrt(kPi / s), nearTermOf};
     std::atomic<int32_t> nextRow{0};
     const auto work = [&] {
         RowScratch scratch;
@@ -73,7 +96,12 @@ void sumRows(const StarTable& table, double s, int threads, std::vector<double>&
             const int32_t begin = nextRow.fetch_add(kRowsPerTask);
             if (begin >= table.starCount) return;
             const int32_t end = std::min(table.starCount, begin + kRowsPerTask);
-            for (int32_t i = begin; i < end; ++i) rows[i] = rowPotential(table, i, s, scratch);
+            if (kernel.rows) {
+                for (int32_t i = begin; i < end; i += kernel.lanes)
+                    kernel.rows(lanes, i, std::min(kernel.lanes, end - i), rows.data() + i);
+            } else {
+                for (int32_t i = begin; i < end; ++i) rows[i] = rowPotential(table, i, s, scratch);
+            }
         }
     };
     // The step's workers, each taking blocks of rows until none are left.
@@ -84,7 +112,7 @@ void sumRows(const StarTable& table, double s, int threads, std::vector<double>&
 
 double pairPotential(double r2, double s) { return nearTerm(r2, s, std::sqrt(s), std::sqrt(kPi / s)); }
 
-GalaxyMeasures measureGalaxy(const StarTable& table, const SimulationParameters& params, int threads) {
+GalaxyMeasures measureGalaxy(const StarTable& table, const SimulationParameters& params, int threads, StepPath path) {
     GalaxyMeasures g;
     const int32_t n = table.present ? table.starCount : 0;
     for (int32_t i = 0; i < n; ++i) {
@@ -102,7 +130,7 @@ GalaxyMeasures measureGalaxy(const StarTable& table, const SimulationParameters&
     if (n > 1 && params.starSize > 0) {
         threads = std::clamp(sharesWorthRunning(n, threads), 1, std::max(1, n / kRowsPerTask));
         std::vector<double> rows(static_cast<size_t>(n));
-        sumRows(table, std::sqrt(params.starSize), threads, rows);
+        sumRows(table, std::sqrt(params.starSize), threads, path, rows);
         for (double row : rows) g.potential = g.potential + row;  // in row order, whoever summed them
     }
     g.total = g.kinetic + g.potential;

@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/fast_gravity_step.h"
 #include "model/star_table.h"
 
 namespace selvane {
@@ -17,8 +18,10 @@ struct GalaxyMeasures {
 double pairPotential(double r2, double s);
 
 // Measures the galaxy; the pair sum is shared among `threads` of the step's workers (0: every core, or one
-// for a small galaxy) and gives the same bits for any count. A Size of Star that is not
-// positive pulls nothing and has no potential.
-GalaxyMeasures measureGalaxy(const StarTable& table, const SimulationParameters& params, int threads = 0);
+// for a small galaxy), with rows in lanes of the best instruction set at or below `path`, and
+// gives the same bits for any count and set. A Size of Star that is not positive pulls nothing
+// and has no potential.
+GalaxyMeasures measureGalaxy(const StarTable& table, const SimulationParameters& params, int threads = 0,
+                             StepPath path = StepPath::Avx512);
 
 }  // namespace selvane

@@ -30,9 +30,9 @@ using step_kernels::SumRange;
 // at most every star each.
 constexpr int32_t kPieceStars = 512;
 
-// Each pair once on several threads cuts the stars into about this many blocks: more wait less
-// for each other, fewer start and end their streams less often.
-constexpr int32_t kPairsOnceBlocks = 16;
+// Each pair once on several threads cuts the stars into about this many blocks a thread: with
+// more, threads wait less for the rows above; with fewer, streams fill and empty less often.
+constexpr int32_t kPairsOnceBlocksPerThread = 8;
 // The fewest stars of a block: each row's stream over a block fills and empties its lanes once.
 constexpr int32_t kPairsOnceBlockStars = 128;
 // From here each pair once is the faster on several threads too: below, its tiles are too small
@@ -244,7 +244,7 @@ Shares sharesFor(const Galaxy& galaxy, const StepChoice& choice, PairsOnceSpace&
         space.sums.assign(3 * n, 0.0);
         shares.sums = {space.sums.data(), space.sums.data() + n, space.sums.data() + 2 * n};
         // One thread goes along whole rows: one block.
-        const int32_t wanted = (galaxy.n / kPairsOnceBlocks + 7) / 8 * 8;
+        const int32_t wanted = (galaxy.n / (kPairsOnceBlocksPerThread * threads) + 7) / 8 * 8;
         shares.blockStars = threads == 1 ? std::max(galaxy.n, 1) : std::max(wanted, kPairsOnceBlockStars);
         space.done.assign(static_cast<size_t>(shares.blocks()) + 1, 0);
         shares.tilesDone = space.done.data();

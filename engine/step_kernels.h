@@ -44,6 +44,21 @@ struct RowSegment {
 };
 using PairsOnceRow = void (*)(const Galaxy& g, const Sums& sums, const RowSegment& segment);
 
+// The potential energy's rows (energy.cpp): row i is -m_i times the sum over j > i, in order,
+// of m_j times the pair's term, 1 / sqrt(r2) past farR2 and wholeTerm(r2) otherwise.
+struct PotentialRows {
+    const double* x;
+    const double* y;
+    const double* z;
+    const double* m;
+    int32_t n;
+    double farR2;
+    double s, sqrtS, sqrtPiOverS;  // what wholeTerm needs
+    double (*wholeTerm)(double r2, const PotentialRows& p);
+};
+// Rows [i, i + count), count at most a register's lanes, into rows[0 .. count).
+using RowsPotential = void (*)(const PotentialRows& p, int32_t i, int32_t count, double* rows);
+
 // The plain loop itself, for every processor: the reference the others are tested against.
 void sumRangeScalar(const Galaxy& g, int32_t begin, int32_t end);
 
@@ -57,6 +72,7 @@ void sumRange(const Galaxy& g, int32_t begin, int32_t end);
 namespace avx2 {
 void sumRange(const Galaxy& g, int32_t begin, int32_t end);
 void pairsOnceRow(const Galaxy& g, const Sums& sums, const RowSegment& segment);
+void potentialRows(const PotentialRows& p, int32_t i, int32_t count, double* rows);
 unsigned expLanes(const double* x, double* result);
 void divide(const double* a, const double* b, double* q, int steps = 0);
 }  // namespace avx2
@@ -64,6 +80,7 @@ void divide(const double* a, const double* b, double* q, int steps = 0);
 namespace avx512 {
 void sumRange(const Galaxy& g, int32_t begin, int32_t end);
 void pairsOnceRow(const Galaxy& g, const Sums& sums, const RowSegment& segment);
+void potentialRows(const PotentialRows& p, int32_t i, int32_t count, double* rows);
 unsigned expLanes(const double* x, double* result);
 void divide(const double* a, const double* b, double* q, int steps = 0);
 }  // namespace avx512

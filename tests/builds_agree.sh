@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The native and the Windows batch runner must compose the same galaxy and record the same
-# run, byte for byte, from the same seed. Skipped (77) when the native runner is not built.
+# run, with the same energy report, byte for byte, from the same seed. Skipped (77) when the native runner is not built.
 set -u
 native=$1; windows=$2; emulator=$3
 [ -x "$native" ] || { echo "native runner not built: $native"; exit 77; }
@@ -10,10 +10,10 @@ failed=0
 agree() {
   local name=$1 steps=$2; shift 2
   "$native" compose --out n.txt "$@" &&
-  "$native" run n.txt --steps "$steps" --record n.wrk --save n-end.txt || { echo "native $name run failed"; exit 1; }
+  "$native" run n.txt --steps "$steps" --record n.wrk --save n-end.txt --diagnostics n.csv || { echo "native $name run failed"; exit 1; }
   "$emulator" "$windows" compose --out w.txt "$@" &&
-  "$emulator" "$windows" run w.txt --steps "$steps" --record w.wrk --save w-end.txt || { echo "windows $name run failed"; exit 1; }
-  for f in .txt .wrk -end.txt; do
+  "$emulator" "$windows" run w.txt --steps "$steps" --record w.wrk --save w-end.txt --diagnostics w.csv || { echo "windows $name run failed"; exit 1; }
+  for f in .txt .wrk -end.txt .csv; do
     cmp -s "n$f" "w$f" || { echo "$name galaxy: n$f and w$f differ"; failed=1; }
   done
 }

@@ -2,7 +2,10 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
+#include <limits>
 #include <random>
+#include <string>
 
 #include "engine/energy.h"
 
@@ -95,6 +98,52 @@ TEST(Energy, DenseGalaxyAgreesWithAPlainSumOverEveryOrderedPairOnAnyThreadCount)
     const double one = measureGalaxy(t, p, 1).potential;
     EXPECT_NEAR(one, static_cast<double>(twice / 2), 1e-12 * std::fabs(one));
     for (int threads : {2, 3, 8}) EXPECT_EQ(measureGalaxy(t, p, threads).potential, one) << threads << " threads";
+}
+
+// Rows in lanes give the plain rows' bits on every instruction set the machine has: near, far
+// and coincident pairs, row counts that end anywhere in a register, and the values a galaxy
+// drifts into (huge and tiny places, masses zero, negative, subnormal, infinite or NaN).
+TEST(Energy, RowsInLanesGiveThePlainRowsBits) {
+    std::mt19937_64 rng(41);
+    const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
+    // A NaN or infinite mass makes the whole sum NaN or infinite, hiding the other rows: such
+    // masses go only into the smallest galaxies.
+    const double oddMasses[] = {0.0, -0.0, -1.5, 0x1p-1074, 1e300, 1e-300, inf, nan};
+    std::uniform_real_distribution<double> unit(0, 1);
+    const auto sameValue = [](double a, double b) {
+        return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0;
+    };
+    for (int32_t n : {2, 3, 5, 9, 16, 17, 37, 300}) {
+        for (double scale : {1.0, 1e-160, 1e150}) {
+            for (bool odd : {false, true}) {
+                std::vector<std::array<double, 7>> stars;
+                for (int32_t i = 0; i < n; ++i) {
+                    std::array<double, 7> star{(unit(rng) - 0.5) * 40 * scale, (unit(rng) - 0.5) * 40 * scale,
+                                               (unit(rng) - 0.5) * 8 * scale, 0, 0, 0, 0.5 + unit(rng)};
+                    if (i > 0 && unit(rng) < 0.1) star = stars[rng() % stars.size()];  // coincident
+                    const size_t kinds = n < 10 ? 8 : 6;
+                    if (odd && unit(rng) < 0.2) star[6] = oddMasses[rng() % kinds];
+                    stars.push_back(star);
+                }
+                if (odd) stars[n / 2][0] = n < 10 && n % 2 ? nan : inf;
+                const StarTable t = tableOf(stars);
+                for (double size : {1.5, 1e-300, 1e300}) {
+                    SimulationParameters p;
+                    p.starSize = size;
+                    const double plain = measureGalaxy(t, p, 1, StepPath::Scalar).potential;
+                    for (StepPath path : {StepPath::Avx2, StepPath::Avx512}) {
+                        if (!stepPathAvailable(path)) continue;
+                        for (int threads : {1, 2}) {
+                            const double lanes = measureGalaxy(t, p, threads, path).potential;
+                            EXPECT_PRED2(sameValue, plain, lanes)
+                                << "n " << n << " scale " << scale << " odd " << odd << " size " << size << " path "
+                                << static_cast<int>(path) << " threads " << threads;
+                        }
+                    }
+                }
+            }
+        }
+    }
 }
 
 }  // namespace
