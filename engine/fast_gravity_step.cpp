@@ -86,12 +86,13 @@ void sumPairsOnce(const Shares& shares) {
         for (int32_t j = i; j < blocks; ++j) {
             bool stopped = shares.stopped();
             // Tile (i - 1, j) is tile j - i + 1 of the row above.
-            for (int spins = 0; !stopped && i > 0 && __atomic_load_n(&shares.tilesDone[i - 1], __ATOMIC_ACQUIRE) <= j - i + 1;
-                 ++spins) {
-                if (spins < 256)
+            for (int spins = 0; !stopped && i > 0 && __atomic_load_n(&shares.tilesDone[i - 1], __ATOMIC_ACQUIRE) <= j - i + 1;) {
+                if (spins < 256) {
+                    ++spins;
                     _mm_pause();
-                else
+                } else {
                     std::this_thread::yield();
+                }
                 stopped = shares.stopped();
             }
             if (stopped) {
