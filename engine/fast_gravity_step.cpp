@@ -35,9 +35,10 @@ constexpr int32_t kPieceStars = 512;
 constexpr int32_t kPairsOnceBlocksPerThread = 8;
 // The fewest stars of a block: each row's stream over a block fills and empties its lanes once.
 constexpr int32_t kPairsOnceBlockStars = 128;
-// From here each pair once is the faster on several threads too: below, its tiles are too small
-// for the threads' waits on one another to pay (measured side by side, `make bench`).
-constexpr int32_t kStarsPairsOnceOnThreads = 4096;
+// From this many stars a thread each pair once is the faster on several threads too: below, its
+// tiles are too small for the threads' waits on one another to pay (measured side by side on
+// two threads, `make bench`; more threads wait more, so they need as many stars each).
+constexpr int32_t kStarsPerThreadForPairsOnce = 2048;
 
 // The kernels of one way of summing: each ordered pair on its own (sumRange), or each pair once
 // by rows of `lanes` stars.
@@ -217,7 +218,7 @@ Kernels kernelsFor(const StepChoice& choice, int threads, int32_t n) {
     namespace k = step_kernels;
     const InstructionSets& has = instructionSets();
     const bool pairOnce = choice.pairs == PairKernel::EachPairOnce ||
-                          (choice.pairs == PairKernel::Fastest && (threads == 1 || n >= kStarsPairsOnceOnThreads));
+                          (choice.pairs == PairKernel::Fastest && (threads == 1 || n / threads >= kStarsPerThreadForPairsOnce));
     if (choice.path == StepPath::Avx512 && has.avx512)
         return pairOnce ? Kernels{nullptr, k::avx512::pairsOnceRow, 8} : Kernels{k::avx512::sumRange};
     if (choice.path >= StepPath::Avx2 && has.avx2Fma)
