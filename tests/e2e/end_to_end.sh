@@ -80,16 +80,22 @@ close_and_end() {
   need '[ "$PROGRAM_EXIT" = 0 ]' "closing the $2 window ends the program with exit code 0 (got $PROGRAM_EXIT)"
 }
 
-# Chooses File > item N (1 Open, 2 Save As), then types PATH into the dialog titled TITLE.
+# Chooses File > item N (1 Open, 2 Save As), types PATH into the name field of the dialog
+# titled TITLE and clicks its Open or Save button: Return would go to the list of completions
+# that drops down below a name matching a file there, as an open of a saved galaxy does.
 file_dialog() {
   local item=$1 dialog
   need 'choose_file_item "$init" $item' "the File menu drops down"
   dialog=$(wait_window "$2" 10)
   need '[ -n "$dialog" ]' "the dialog '$2' opens"
   need 'wait_for 10 has_focus "$dialog"' "the dialog '$2' takes the keys"
+  sleep 0.5
+  xdotool mousemove --window "$dialog" 240 212 click 1 2>/dev/null
+  xdotool key End shift+Home 2>/dev/null
   xdotool type --delay 20 "$(windows_path "$3")" 2>/dev/null
-  xdotool key Return 2>/dev/null
-  check 'wait_for 10 window_gone "$dialog"' "the dialog '$2' closes after Enter"
+  sleep 0.3
+  xdotool mousemove --window "$dialog" 439 212 click 1 2>/dev/null
+  check 'wait_for 10 window_gone "$dialog"' "the dialog '$2' closes after its button"
 }
 
 # Two pictures of one size, alike or not in any pixel; a missing picture is neither.
