@@ -58,8 +58,9 @@ stop_after 1.5 TERM run long.txt --steps 1000000 --record long.wrk --diagnostics
 check '[ $stopped -eq 143 ]' "a termination request ends the run with 143"
 frames=$("$BATCH" info long.wrk | sed -n 's/^frames in file: //p')
 check '[ "$frames" -gt 0 ] && [ $(wc -l < long.csv) -eq $((frames + 2)) ]' "the CSV has step 0 and a row per frame kept"
-# A stop during the first diagnostics row of a large galaxy leaves the old recording whole.
-"$BATCH" compose --out large.txt --stars 60000 --scale 20000 --seed 4
+# A stop during the first diagnostics row of a large galaxy leaves the old recording whole. The
+# largest galaxy a file may hold, so the row takes seconds even on many fast cores.
+"$BATCH" compose --out large.txt --stars 200000 --scale 40000 --seed 4
 cp long.wrk old.wrk
 stop_after 0.5 INT run large.txt --steps 5 --record old.wrk --diagnostics large.csv 2> /dev/null
 check '[ $stopped -eq 130 ] && cmp -s long.wrk old.wrk && [ ! -e large.csv ]' "a stop before the first step keeps the old recording"
