@@ -85,24 +85,19 @@ void sumPairsOnce(const Shares& shares) {
         if (i >= blocks) return;
         const int32_t iBegin = i * shares.blockStars, iEnd = std::min(iBegin + shares.blockStars, n);
         for (int32_t j = i; j < blocks; ++j) {
-            bool stopped = shares.stopped();
             // Tile (i - 1, j) is tile j - i + 1 of the row above.
-            for (int spins = 0; !stopped && i > 0 && __atomic_load_n(&shares.tilesDone[i - 1], __ATOMIC_ACQUIRE) <= j - i + 1;) {
+            for (int spins = 0; i > 0 && !shares.stopped() &&
+                                __atomic_load_n(&shares.tilesDone[i - 1], __ATOMIC_ACQUIRE) <= j - i + 1;) {
                 if (spins < 256) {
                     ++spins;
                     _mm_pause();
                 } else {
                     std::this_thread::yield();
                 }
-                stopped = shares.stopped();
-            }
-            if (stopped) {
-                __atomic_store_n(&shares.tilesDone[i], INT32_MAX, __ATOMIC_RELEASE);
-                return;
             }
             const int32_t jBegin = j * shares.blockStars, jEnd = std::min(jBegin + shares.blockStars, n);
             for (int32_t b = iBegin; b < iEnd; b += lanes) {
-                // One thread's single tile is the whole galaxy: it looks between rows too.
+                // Between rows, as one thread's single tile is the whole galaxy.
                 if (shares.stopped()) {
                     __atomic_store_n(&shares.tilesDone[i], INT32_MAX, __ATOMIC_RELEASE);
                     return;
